@@ -1,0 +1,220 @@
+#include "app/form1.h"
+
+#include "app/fonts.h"
+#include "app/grid_text_box.h"
+#include "app/port_combo_box.h"
+#include "platform/dialog_service.h"
+#include "platform/failure.h"
+#include "platform/port_devices.h"
+#include "platform/serial_link.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int ClientWidth = 591;
+constexpr int ClientHeight = 369;
+constexpr int PortCount = 32;
+constexpr int Timer1IntervalMs = 10;
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, qreal points)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1StringView(name));
+    button->setGeometry(geometry);
+    button->setFont(MakeFont(u"Verdana"_s, points, true));
+    // Enter in the grid must never press a button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setAccessibleName(caption);
+    return button;
+}
+
+QRadioButton* MakeOption(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+{
+    auto* option = new QRadioButton(caption, parent);
+    option->setObjectName(QLatin1StringView(name));
+    option->setGeometry(geometry);
+    option->setAccessibleName(caption + u" bits per second"_s);
+    return option;
+}
+
+}  // namespace
+
+Form1::Form1(DialogService& dialogs, SerialLink& serial, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      MSComm1(serial),
+      CommonDialog1(dialogs)
+{
+    InstallFontSubstitutes();
+    CreateControls();
+    Form_Load();
+}
+
+Form1::~Form1()
+{
+    ShutDown();
+}
+
+void Form1::CreateControls()
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Brindlewick"_s);
+    setFixedSize(ClientWidth, ClientHeight);
+    setFont(MakeFont(u"Tahoma"_s, 8.25, false));
+
+    Command4 = MakeButton(this, "Command4", u"Load from file"_s, {8, 16, 105, 25}, 9);
+    Command3 = MakeButton(this, "Command3", u"Receive Scene <<"_s, {120, 16, 137, 25}, 9);
+
+    Label4 = new QLabel(u"0"_s, this);
+    Label4->setObjectName(u"Label4"_s);
+    Label4->setGeometry(260, 17, 42, 21);
+    Label4->setFont(MakeFont(u"Tahoma"_s, 14.25, true));
+    Label4->setAlignment(Qt::AlignCenter);
+    QPalette teal = Label4->palette();
+    teal.setColor(QPalette::WindowText, QColor(0, 128, 128));
+    Label4->setPalette(teal);
+    Label4->setAccessibleName(u"Scene number"_s);
+    Label4->setAccessibleDescription(u"The scene number last sent or asked for"_s);
+
+    Command2 = MakeButton(this, "Command2", u"Send Scene >>"_s, {304, 16, 113, 25}, 9);
+    Command5 = MakeButton(this, "Command5", u"Save to file"_s, {424, 16, 89, 25}, 9);
+
+    Label1 = new QLabel(u"Comm Port"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->move(528, 4);
+    Label1->adjustSize();
+
+    Combo1 = new PortComboBox(this);
+    Combo1->setObjectName(u"Combo1"_s);
+    Combo1->setEditable(false);
+    Combo1->setGeometry(528, 19, 57, Combo1->sizeHint().height());
+    Combo1->setAccessibleName(u"Comm Port"_s);
+    Combo1->setAccessibleDescription(u"The serial port the device is on; hover an entry to see its device"_s);
+    Label1->setBuddy(Combo1);
+
+    Text1 = new GridTextBox(this);
+    Text1->setObjectName(u"Text1"_s);
+    Text1->setGeometry(8, 48, 577, 281);
+    Text1->setFont(MakeFont(u"Courier New"_s, 11.25, true));
+    Text1->setAccessibleName(u"Scene grid"_s);
+    Text1->setAccessibleDescription(
+        u"The scene, one byte per entry: a number from 000 to 255, sixteen to a line. Type digits and spaces."_s);
+
+    Command6 = MakeButton(this, "Command6", u"Clear"_s, {8, 336, 97, 25}, 9);
+
+    Label3 = new QLabel(u"Brindlewick \u2014 scenes over RS-232"_s, this);
+    Label3->setObjectName(u"Label3"_s);
+    Label3->move(216, 344);
+    Label3->adjustSize();
+    QPalette grey = Label3->palette();
+    grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    Label3->setPalette(grey);
+
+    Command1 = MakeButton(this, "Command1", u"Cancel"_s, {488, 336, 97, 25}, 9.75);
+
+    Frame1 = new QGroupBox(u"BAUD Rate"_s, this);
+    Frame1->setObjectName(u"Frame1"_s);
+    Frame1->setGeometry(360, 304, 169, 41);
+    Option2 = MakeOption(Frame1, "Option2", u"9600"_s, {8, 16, 49, 17});
+    Option3 = MakeOption(Frame1, "Option3", u"19200"_s, {58, 16, 53, 17});
+    Option4 = MakeOption(Frame1, "Option4", u"38400"_s, {112, 16, 53, 17});
+    // The speed is fixed at 38400 for the device; the choice stays hidden.
+    Frame1->setVisible(false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->setInterval(Timer1IntervalMs);
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    for (QLabel* label : {Label1, Label3, Label4})
+        label->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(Command1, Combo1);
+    setTabOrder(Combo1, Command2);
+    setTabOrder(Command2, Command3);
+    setTabOrder(Command3, Text1);
+    setTabOrder(Text1, Command4);
+    setTabOrder(Command4, Command5);
+    setTabOrder(Command5, Command6);
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Combo1, &PortComboBox::AboutToShowPopup, this, &Form1::RefreshPortToolTips);
+}
+
+void Form1::Form_Load()
+{
+    Combo1->clear();
+    for (int port = 1; port <= PortCount; ++port)
+        Combo1->addItem(QString::number(port));
+    Option4->setChecked(true);
+    Combo1->setCurrentText(u"1"_s);
+
+    SetGridText(QString());
+    QString blank;
+    for (int line = 0; line < 16; ++line) {
+        for (int entry = 0; entry < 16; ++entry)
+            blank += u"000 ";
+        blank += u"\r\n";
+    }
+    SetGridText(blank);
+
+    RefreshPortToolTips();
+}
+
+QString Form1::GridText() const
+{
+    return Text1->GridText();
+}
+
+void Form1::SetGridText(const QString& text)
+{
+    Text1->SetGridText(text);
+}
+
+void Form1::Command1_Click()
+{
+    close();
+}
+
+void Form1::Command6_Click()
+{
+    SetGridText(QString());
+}
+
+void Form1::RefreshPortToolTips()
+{
+    const QList<PortDevice> devices = MSComm1.Ports();
+    for (int i = 0; i < Combo1->count(); ++i)
+        Combo1->setItemData(i, PortToolTip(devices, Combo1->itemText(i).toInt()), Qt::ToolTipRole);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    ShutDown();
+    event->accept();
+}
+
+// Ends whatever is going on: the exchange is dropped and the port closed.
+void Form1::ShutDown()
+{
+    Timer1->stop();
+    LastReceiveTime = 0;
+    AwaitingReply = false;
+    ReceiveBuffer.clear();
+    try {
+        if (MSComm1.PortOpen())
+            MSComm1.SetPortOpen(false);
+    } catch (const Failure&) {
+        // Closing is all that is left to do; nothing to tell at the end.
+    }
+}

@@ -1,0 +1,103 @@
+#include "app/grid_text_box.h"
+
+#include "app/key_filter.h"
+
+#include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QTextBlock>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A grid line is 16 entries of 4 characters; its trailing space may hang
+// past the edge, so 63 must fit.
+constexpr int VisibleGridLineChars = 63;
+constexpr qreal DefaultDocumentMargin = 4;
+
+}  // namespace
+
+GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Tab moves on to the next control, as in any form, instead of typing.
+    setTabChangesFocus(true);
+    setUndoRedoEnabled(true);
+}
+
+QString GridTextBox::GridText() const
+{
+    QString text = toPlainText();
+    text.replace(u'\n', u"\r\n"_s);
+    return text;
+}
+
+void GridTextBox::SetGridText(const QString& text)
+{
+    setPlainText(text);
+}
+
+void GridTextBox::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    // Keys that type nothing (cursor keys, Home, Delete…) move and delete as
+    // usual; Delete's text is DEL (127), which is no typed character.
+    if (text.isEmpty() || event->key() == Qt::Key_Delete) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    const QString kept = FilterTypedText(text, true);
+    if (kept == text) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    if (!kept.isEmpty()) {
+        QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
+                           static_cast<quint16>(event->count()));
+        QPlainTextEdit::keyPressEvent(&filtered);
+    }
+    event->accept();
+}
+
+void GridTextBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString commit = event->commitString();
+    const QString kept = FilterTypedText(commit, false);
+    if (kept == commit) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&filtered);
+    event->accept();
+}
+
+void GridTextBox::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    FitGridLine();
+}
+
+void GridTextBox::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitGridLine();
+}
+
+// Keeps the usual document margin unless the font is a hair wider than the
+// box was drawn for; then the margin gives way so a grid line stays one line.
+void GridTextBox::FitGridLine()
+{
+    const qreal needed = QFontMetricsF(font()).horizontalAdvance(QString(VisibleGridLineChars, u'0'));
+    const qreal room = viewport()->width();
+    const qreal margin = std::clamp(std::floor((room - needed) / 2), 0.0, DefaultDocumentMargin);
+    if (document()->documentMargin() != margin)
+        document()->setDocumentMargin(margin);
+}

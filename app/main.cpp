@@ -1,0 +1,21 @@
+#include "app/form1.h"
+#include "platform/qt_dialog_service.h"
+#include "platform/qt_serial_link.h"
+
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Brindlewick"_s);
+    QApplication::setApplicationVersion(QStringLiteral(BRINDLEWICK_VERSION));
+
+    QtDialogService dialogs;
+    QtSerialLink serial;
+    Form1 window(dialogs, serial);
+    dialogs.SetParent(&window);
+    window.show();
+    return app.exec();
+}

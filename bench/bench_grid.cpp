@@ -1,0 +1,91 @@
+// Times the grid conversions and filling the window's grid. Run it from a
+// build: build/bench/brindlewick_bench (add --benchmark_filter=… to pick).
+#include "app/form1.h"
+#include "platform/qt_dialog_service.h"
+#include "platform/qt_serial_link.h"
+#include "scene/scene_grid.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+SceneBytes MakeScene(qsizetype size)
+{
+    SceneBytes scene(size, '\0');
+    for (qsizetype i = 0; i < size; ++i)
+        scene[i] = static_cast<char>((i * 131 + 7) % 256);
+    return scene;
+}
+
+// A grid that parses never shows a message; this one only counts.
+class SilentDialogs final : public DialogService {
+public:
+    int MsgBox(const QString&, int, const std::optional<QString>&) override { return 1; }
+    QString InputBox(const QString&, const QString&) override { return {}; }
+    QString ShowOpen(const QString&, bool) override { return {}; }
+    QString ShowSave(const QString&, bool) override { return {}; }
+    bool FileExists(const QString&) override { return false; }
+};
+
+void FormatGrid(benchmark::State& state)
+{
+    const SceneBytes scene = MakeScene(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FormatSceneGrid(scene));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(FormatGrid)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+void ParseGrid(benchmark::State& state)
+{
+    const QString grid = FormatSceneGrid(MakeScene(state.range(0)));
+    SilentDialogs dialogs;
+    for (auto _ : state) {
+        std::optional<SceneBytes> bytes = ParseSceneGrid(grid, QStringLiteral("Send Scene"), dialogs);
+        if (!bytes || bytes->size() != state.range(0))
+            state.SkipWithError("the grid did not parse back");
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(ParseGrid)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// Putting a scene into the grid until the window has painted it.
+void SetGridIntoText1(benchmark::State& state)
+{
+    SilentDialogs dialogs;
+    QtSerialLink serial([] { return QList<PortDevice>{}; });
+    Form1 form(dialogs, serial);
+    form.show();
+    QApplication::processEvents();
+    const QString large = FormatSceneGrid(MakeScene(state.range(0)));
+    const QString blankSized = FormatSceneGrid(MakeScene(256));
+    for (auto _ : state) {
+        form.SetGridText(large);
+        form.repaint();
+        state.PauseTiming();
+        form.SetGridText(blankSized);  // each round starts from a usual grid
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(SetGridIntoText1)->Arg(64 << 10)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

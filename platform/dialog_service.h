@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Message box style numbers: buttons plus icon.
+namespace MsgBoxStyle {
+inline constexpr int OkOnly = 0;
+inline constexpr int OkCancel = 1;
+inline constexpr int YesNoCancel = 3;
+inline constexpr int YesNo = 4;
+inline constexpr int Critical = 16;
+inline constexpr int Question = 32;
+inline constexpr int Exclamation = 48;
+inline constexpr int Information = 64;
+inline constexpr int ButtonsMask = 0x0F;
+inline constexpr int IconMask = 0x70;
+}  // namespace MsgBoxStyle
+
+// Which button closed a message box.
+namespace MsgBoxResult {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+}  // namespace MsgBoxResult
+
+// The title a message box shows when the caller gives none.
+inline const QString ApplicationTitle = QStringLiteral("Brindlewick");
+
+// The modal dialogs the commands use. Every call blocks until the user has
+// answered.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+
+    // Shows text with the buttons and icon of style; returns the button
+    // pressed (MsgBoxResult). No title: ApplicationTitle.
+    virtual int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) = 0;
+
+    // One line of text with no default answer; empty when cancelled.
+    virtual QString InputBox(const QString& prompt, const QString& title) = 0;
+
+    // filter is "description|pattern[|description|pattern…]". Returns the
+    // full path chosen. On cancel: throws Failure CancelSelected when
+    // cancelError is set, else returns empty text. The save dialog never asks
+    // about overwriting; the caller does.
+    virtual QString ShowOpen(const QString& filter, bool cancelError) = 0;
+    virtual QString ShowSave(const QString& filter, bool cancelError) = 0;
+
+    // Whether something of that name exists; false for any bad path.
+    virtual bool FileExists(const QString& path) = 0;
+};

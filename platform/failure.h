@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// What a service or a command step raises when it cannot do its work. A
+// command's error trap catches it and shows Description; Number lets a caller
+// recognise the few failures it treats specially (a cancelled file dialog).
+struct Failure {
+    int Number = 0;
+    QString Description;
+};
+
+namespace FailureNumber {
+// A file dialog closed with Cancel while CancelError is set.
+inline constexpr int CancelSelected = 32755;
+// A property was given a value it cannot take (malformed line settings).
+inline constexpr int InvalidPropertyValue = 380;
+// Serial port errors.
+inline constexpr int InvalidPortNumber = 8002;
+inline constexpr int PortAlreadyOpen = 8005;
+inline constexpr int PortOpenFailed = 8010;
+inline constexpr int PortNotOpen = 8018;
+inline constexpr int PortWriteFailed = 8020;
+}  // namespace FailureNumber

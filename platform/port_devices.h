@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/serial_link.h"
+
+#include <QList>
+#include <QStringView>
+
+// Orders device names as people count them: ttyS2 before ttyS10, and every
+// ttyS before ttyUSB.
+bool NaturalLess(QStringView a, QStringView b);
+
+// Sorts devices by name in natural order and numbers them 1, 2, … so that
+// port 1 is the first serial port the system lists.
+QList<PortDevice> NumberInNaturalOrder(QList<PortDevice> devices);
+
+// "ttyUSB0 (FT232R USB UART)": how a device is named to the user.
+QString DeviceLabel(const PortDevice& device);
+
+// The tooltip for a port number: the device behind it, or "no serial port".
+QString PortToolTip(const QList<PortDevice>& devices, int number);
+
+// Where no device stands behind a port number: says so and names the ports
+// that exist, or says that there are none.
+QString NoSuchPortMessage(const QList<PortDevice>& devices, int number);

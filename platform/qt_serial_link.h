@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/line_settings.h"
+#include "platform/serial_link.h"
+
+#include <QSerialPort>
+
+#include <functional>
+
+// Why a port could not be opened, as far as the user can act on it.
+enum class OpenProblem { NotFound, NoAccess, InUse, Other };
+
+// What to tell the user when port ("Serial port 2 (ttyUSB0)") at location
+// cannot be opened; why is the system's own wording, for Other.
+QString OpenFailureMessage(const QString& port, const QString& location, OpenProblem problem, const QString& why);
+
+// SerialLink on Qt Serial Port. Port n is COMn on Windows; elsewhere it is
+// the n-th serial port the system lists, in natural order of device name.
+class QtSerialLink final : public SerialLink {
+    Q_OBJECT
+public:
+    // Lists the devices behind the port numbers; asked afresh at every open,
+    // so an adapter plugged in meanwhile is found.
+    using PortLister = std::function<QList<PortDevice>()>;
+
+    explicit QtSerialLink(PortLister lister = SystemSerialPorts, QObject* parent = nullptr);
+    ~QtSerialLink() override;
+
+    bool PortOpen() const override;
+    void SetPortOpen(bool open) override;
+    int CommPort() const override;
+    void SetCommPort(int port) override;
+    QString Settings() const override;
+    void SetSettings(const QString& settings) override;
+    void Output(const QByteArray& bytes) override;
+    QByteArray Input() override;
+    int CommEvent() const override;
+    QList<PortDevice> Ports() const override;
+
+    // The serial ports of this machine, numbered as the user chooses them.
+    static QList<PortDevice> SystemSerialPorts();
+
+private:
+    void Open();
+    void ApplySettings();
+    void OnReadyRead();
+    void OnError(QSerialPort::SerialPortError error);
+    QString PortLabel() const;
+
+    PortLister lister_;
+    QSerialPort port_;
+    int commPort_ = 1;
+    QString settingsText_;
+    LineSettings settings_;
+    int commEvent_ = 0;
+    PortDevice device_;  // the device open now, or last opened
+};

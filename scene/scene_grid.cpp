@@ -1,0 +1,226 @@
+#include "scene/scene_grid.h"
+
+#include "platform/dialog_service.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int EntriesPerLine = 16;
+// A message box cannot show a 10 MB token; this many characters identify it.
+constexpr qsizetype LongestTokenShown = 40;
+
+bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsZeroForm(QStringView token)
+{
+    return token == u"0" || token == u"00" || token == u"000";
+}
+
+// What a token adds to the scene: a byte, nothing (an empty token), or the
+// end of the parse.
+enum class TokenKind { Byte, Skip, Bad };
+
+TokenKind ReadToken(QStringView token, char& byte)
+{
+    if (IsZeroForm(token)) {
+        byte = 0;
+        return TokenKind::Byte;
+    }
+    // Nearly every token is an entry of one to three digits: its value
+    // needs no general number reading.
+    if (!token.isEmpty() && token.size() <= 3 && std::all_of(token.begin(), token.end(), IsDigit)) {
+        int whole = 0;
+        for (QChar c : token)
+            whole = whole * 10 + (c.unicode() - u'0');
+        if (whole > 255)
+            return TokenKind::Bad;
+        byte = static_cast<char>(static_cast<unsigned char>(whole));
+        return TokenKind::Byte;
+    }
+    const double value = NumericValue(token);
+    if (value > 0 && value < 256) {
+        const double rounded = RoundHalfEven(value);
+        // 255.5 up to 256 rounds to 256, which is no byte.
+        if (rounded <= 255) {
+            byte = static_cast<char>(static_cast<unsigned char>(rounded));
+            return TokenKind::Byte;
+        }
+        return TokenKind::Bad;
+    }
+    return token.isEmpty() ? TokenKind::Skip : TokenKind::Bad;
+}
+
+}  // namespace
+
+QString FormatSceneGrid(const SceneBytes& bytes)
+{
+    const qsizetype n = bytes.size();
+    QString text;
+    text.resize(n * 4 + (n / EntriesPerLine) * 2);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto value = static_cast<unsigned char>(bytes[i]);
+        *out++ = QChar(u'0' + value / 100);
+        *out++ = QChar(u'0' + value / 10 % 10);
+        *out++ = QChar(u'0' + value % 10);
+        *out++ = QChar(u' ');
+        if ((i + 1) % EntriesPerLine == 0) {
+            *out++ = QChar(u'\r');
+            *out++ = QChar(u'\n');
+        }
+    }
+    return text;
+}
+
+SceneGridReading ReadSceneGrid(QStringView grid)
+{
+    SceneGridReading reading;
+    // About four characters an entry.
+    reading.Bytes.reserve(grid.size() / 4 + 1);
+    const qsizetype n = grid.size();
+    qsizetype start = 0;
+    qsizetype k = 0;
+    // A token ends at a space or at a CR LF pair, which stands for one space;
+    // a lone CR or LF stays inside its token.
+    while (true) {
+        int separator = 0;
+        if (k == n)
+            separator = -1;
+        else if (grid[k] == u' ')
+            separator = 1;
+        else if (grid[k] == u'\r' && k + 1 < n && grid[k + 1] == u'\n')
+            separator = 2;
+        if (separator == 0) {
+            ++k;
+            continue;
+        }
+        const QStringView token = grid.sliced(start, k - start);
+        char byte = 0;
+        switch (ReadToken(token, byte)) {
+        case TokenKind::Byte: reading.Bytes.append(byte); break;
+        case TokenKind::Skip: break;
+        case TokenKind::Bad: reading.BadToken = token.toString(); return reading;
+        }
+        if (separator < 0)
+            return reading;
+        k += separator;
+        start = k;
+    }
+}
+
+QString OutOfRangeMessage(QStringView token)
+{
+    QString shown = token.toString();
+    if (shown.size() > LongestTokenShown)
+        shown = shown.first(LongestTokenShown) + QChar(u'\u2026');
+    return shown + u" is not between 0 and 255"_s;
+}
+
+std::optional<SceneBytes> ParseSceneGrid(QStringView grid, const QString& title, DialogService& dialogs)
+{
+    SceneGridReading reading = ReadSceneGrid(grid);
+    if (reading.BadToken) {
+        dialogs.MsgBox(OutOfRangeMessage(*reading.BadToken), MsgBoxStyle::OkOnly | MsgBoxStyle::Critical, title);
+        return std::nullopt;
+    }
+    return std::move(reading.Bytes);
+}
+
+double NumericValue(QStringView text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n'))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+
+    // Copy the number (without its sign) into ASCII for from_chars, which
+    // reads it the same whatever the user's locale.
+    std::string number;
+    qsizetype intDigits = 0;       // integer digits after leading zeros
+    qsizetype fractionZeros = 0;   // zeros after the point before any other digit
+    bool nonZeroSeen = false;
+    bool anyDigit = false;
+    for (; i < n && IsDigit(text[i]); ++i) {
+        anyDigit = true;
+        if (text[i] != u'0')
+            nonZeroSeen = true;
+        if (nonZeroSeen)
+            ++intDigits;
+        number.push_back(static_cast<char>(text[i].unicode()));
+    }
+    if (i < n && text[i] == u'.') {
+        number.push_back('.');
+        for (++i; i < n && IsDigit(text[i]); ++i) {
+            anyDigit = true;
+            if (text[i] != u'0')
+                nonZeroSeen = true;
+            else if (!nonZeroSeen)
+                ++fractionZeros;
+            number.push_back(static_cast<char>(text[i].unicode()));
+        }
+    }
+    if (!anyDigit)
+        return 0;
+    if (!nonZeroSeen)
+        return negative ? -0.0 : 0.0;
+
+    long long exponent = 0;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        bool expNegative = false;
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) {
+            expNegative = text[j] == u'-';
+            ++j;
+        }
+        if (j < n && IsDigit(text[j])) {
+            std::string exponentText = expNegative ? "e-" : "e";
+            for (; j < n && IsDigit(text[j]); ++j) {
+                exponentText.push_back(static_cast<char>(text[j].unicode()));
+                if (exponent < 1'000'000'000)
+                    exponent = exponent * 10 + (text[j].unicode() - u'0');
+            }
+            if (expNegative)
+                exponent = -exponent;
+            number += exponentText;
+        }
+    }
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    Q_UNUSED(end);
+    if (error == std::errc::result_out_of_range) {
+        // Too large or too small for a double: decide by the decimal
+        // magnitude, which is all the callers compare against.
+        const long long magnitude = intDigits > 0 ? intDigits + exponent : exponent - fractionZeros;
+        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+double RoundHalfEven(double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    if (fraction > 0.5)
+        return floor + 1;
+    if (fraction < 0.5)
+        return floor;
+    return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+}

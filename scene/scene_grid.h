@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class DialogService;
+
+// A scene: byte values 0…255, any length, zero included. Held as raw bytes;
+// no code page ever touches them.
+using SceneBytes = QByteArray;
+
+// The grid text of a scene: each byte as three zero-padded digits and a
+// space, CR LF after every sixteenth. Empty bytes give empty text.
+QString FormatSceneGrid(const SceneBytes& bytes);
+
+// The bytes of a grid text, or nullopt (stopped) after telling the user,
+// once, which token is not a byte; title is the caller's.
+std::optional<SceneBytes> ParseSceneGrid(QStringView grid, const QString& title, DialogService& dialogs);
+
+// ParseSceneGrid without the message: the bytes read up to the first bad
+// token, and that token if there is one.
+struct SceneGridReading {
+    SceneBytes Bytes;
+    std::optional<QString> BadToken;
+};
+SceneGridReading ReadSceneGrid(QStringView grid);
+
+// "<token> is not between 0 and 255"; a very long pasted token is shortened
+// so that the message still fits on the screen.
+QString OutOfRangeMessage(QStringView token);
+
+// The value of the leading number in text: leading blanks skipped, optional
+// sign, digits with an optional fraction and exponent ("1e2" is 100, "12abc"
+// is 12); 0 where there is no number.
+double NumericValue(QStringView text);
+
+// Rounds to the nearest whole number, halves to the even neighbour.
+double RoundHalfEven(double value);
