@@ -3,6 +3,9 @@
 #include "app/fonts.h"
 #include "app/grid_text_box.h"
 #include "app/port_combo_box.h"
+#include "link/receive_scene.h"
+#include "link/send_scene.h"
+#include "platform/clock.h"
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
 #include "platform/port_devices.h"
@@ -48,11 +51,27 @@ QRadioButton* MakeOption(QWidget* parent, const char* name, const QString& capti
 
 }  // namespace
 
+namespace {
+
+Clock& SystemClock()
+{
+    static MonotonicClock clock;
+    return clock;
+}
+
+}  // namespace
+
 Form1::Form1(DialogService& dialogs, SerialLink& serial, QWidget* parent)
+    : Form1(dialogs, serial, SystemClock(), parent)
+{
+}
+
+Form1::Form1(DialogService& dialogs, SerialLink& serial, Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       MSComm1(serial),
-      CommonDialog1(dialogs)
+      CommonDialog1(dialogs),
+      clock_(clock)
 {
     InstallFontSubstitutes();
     CreateControls();
@@ -147,7 +166,13 @@ void Form1::CreateControls()
     Command1->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::OnTick);
+    // Queued, so that the handler runs outside the serial port's own
+    // notification and may close the port or show a message.
+    connect(&MSComm1, &SerialLink::OnComm, this, &Form1::OnReceive, Qt::QueuedConnection);
     connect(Combo1, &PortComboBox::AboutToShowPopup, this, &Form1::RefreshPortToolTips);
 }
 
@@ -186,6 +211,46 @@ void Form1::Command1_Click()
     close();
 }
 
+void Form1::Command2_Click()
+{
+    SendSceneCommand(*this);
+}
+
+void Form1::Command3_Click()
+{
+    ReceiveSceneCommand(*this);
+}
+
+void Form1::OnReceive()
+{
+    ::OnReceive(*this);
+}
+
+void Form1::OnTick()
+{
+    ::OnTick(*this);
+}
+
+QString Form1::PortChoice() const
+{
+    return Combo1->currentText();
+}
+
+bool Form1::SpeedChosen(int option) const
+{
+    switch (option) {
+    case 2: return Option2->isChecked();
+    case 3: return Option3->isChecked();
+    case 4: return Option4->isChecked();
+    default: return false;
+    }
+}
+
+void Form1::ShowSceneNumber(const QString& typed)
+{
+    Label4->setText(typed);
+}
+
 void Form1::Command6_Click()
 {
     SetGridText(QString());
@@ -208,9 +273,7 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::ShutDown()
 {
     Timer1->stop();
-    LastReceiveTime = 0;
-    AwaitingReply = false;
-    ReceiveBuffer.clear();
+    Fields = ExchangeFields{};
     try {
         if (MSComm1.PortOpen())
             MSComm1.SetPortOpen(false);

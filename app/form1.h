@@ -1,9 +1,11 @@
 #pragma once
 
+#include "link/link_window.h"
 #include "scene/scene_grid.h"
 
 #include <QWidget>
 
+class Clock;
 class DialogService;
 class SerialLink;
 class GridTextBox;
@@ -16,16 +18,22 @@ class QTimer;
 
 // The one window: the scene grid, the port choice, the command buttons, the
 // services the commands use and the state that lives between events.
-class Form1 final : public QWidget {
+class Form1 final : public QWidget, public LinkWindow {
     Q_OBJECT
 public:
-    // The services must outlive the window.
+    // The services must outlive the window. Without a clock of its own the
+    // window uses the system's monotonic clock.
     Form1(DialogService& dialogs, SerialLink& serial, QWidget* parent = nullptr);
+    Form1(DialogService& dialogs, SerialLink& serial, Clock& clock, QWidget* parent = nullptr);
     ~Form1() override;
 
     // The grid's text with CR LF line breaks, as the commands see it.
-    QString GridText() const;
-    void SetGridText(const QString& text);
+    QString GridText() const override;
+    void SetGridText(const QString& text) override;
+
+    // The event handlers of the serial port and of Timer1.
+    void OnReceive();
+    void OnTick();
 
     // Controls, by the names the commands use.
     QPushButton* Command1;  // Cancel
@@ -51,10 +59,18 @@ public:
     SerialLink& MSComm1;
     DialogService& CommonDialog1;
 
-    // The receive exchange.
-    SceneBytes ReceiveBuffer;
-    double LastReceiveTime = 0;
-    bool AwaitingReply = false;
+    // The receive exchange: ReceiveBuffer, LastReceiveTime, AwaitingReply.
+    ExchangeFields Fields;
+
+    // What the device link commands use.
+    DialogService& Dialogs() override { return CommonDialog1; }
+    SerialLink& Port() override { return MSComm1; }
+    Clock& ElapsedClock() override { return clock_; }
+    ExchangeFields& Exchange() override { return Fields; }
+    QTimer& ReceiveTimer() override { return *Timer1; }
+    QString PortChoice() const override;
+    bool SpeedChosen(int option) const override;
+    void ShowSceneNumber(const QString& typed) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,7 +79,11 @@ private:
     void CreateControls();
     void Form_Load();
     void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
     void Command6_Click();
     void RefreshPortToolTips();
     void ShutDown();
+
+    Clock& clock_;
 };

@@ -4,6 +4,7 @@
 #include "platform/qt_dialog_service.h"
 #include "platform/qt_serial_link.h"
 #include "scene/scene_grid.h"
+#include "support/fake_dialog_service.h"
 
 #include <QApplication>
 
@@ -21,16 +22,6 @@ SceneBytes MakeScene(qsizetype size)
     return scene;
 }
 
-// A grid that parses never shows a message; this one only counts.
-class SilentDialogs final : public DialogService {
-public:
-    int MsgBox(const QString&, int, const std::optional<QString>&) override { return 1; }
-    QString InputBox(const QString&, const QString&) override { return {}; }
-    QString ShowOpen(const QString&, bool) override { return {}; }
-    QString ShowSave(const QString&, bool) override { return {}; }
-    bool FileExists(const QString&) override { return false; }
-};
-
 void FormatGrid(benchmark::State& state)
 {
     const SceneBytes scene = MakeScene(state.range(0));
@@ -44,7 +35,7 @@ BENCHMARK(FormatGrid)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond
 void ParseGrid(benchmark::State& state)
 {
     const QString grid = FormatSceneGrid(MakeScene(state.range(0)));
-    SilentDialogs dialogs;
+    FakeDialogService dialogs;
     for (auto _ : state) {
         std::optional<SceneBytes> bytes = ParseSceneGrid(grid, QStringLiteral("Send Scene"), dialogs);
         if (!bytes || bytes->size() != state.range(0))
@@ -59,7 +50,7 @@ BENCHMARK(ParseGrid)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond)
 // Putting a scene into the grid until the window has painted it.
 void SetGridIntoText1(benchmark::State& state)
 {
-    SilentDialogs dialogs;
+    FakeDialogService dialogs;
     QtSerialLink serial([] { return QList<PortDevice>{}; });
     Form1 form(dialogs, serial);
     form.show();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Message box style numbers: buttons plus icon.
@@ -29,6 +30,9 @@ inline constexpr int No = 7;
 // The title a message box shows when the caller gives none.
 inline const QString ApplicationTitle = QStringLiteral("Brindlewick");
 
+// How a progress dialog ended.
+enum class ProgressOutcome { Finished, Cancelled, TimedOut };
+
 // The modal dialogs the commands use. Every call blocks until the user has
 // answered.
 class DialogService {
@@ -48,6 +52,13 @@ public:
     // about overwriting; the caller does.
     virtual QString ShowOpen(const QString& filter, bool cancelError) = 0;
     virtual QString ShowSave(const QString& filter, bool cancelError) = 0;
+
+    // A modal progress dialog with a Cancel button, shown while work goes on
+    // in the event loop. done() says how much of total is done; the dialog
+    // closes when it reaches total, when Cancel is pressed, or after
+    // timeoutMs.
+    virtual ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
+                                         const std::function<qint64()>& done, int timeoutMs) = 0;
 
     // Whether something of that name exists; false for any bad path.
     virtual bool FileExists(const QString& path) = 0;

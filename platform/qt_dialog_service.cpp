@@ -2,12 +2,17 @@
 
 #include "platform/failure.h"
 
+#include <QDeadlineTimer>
+
+#include <algorithm>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -110,6 +115,38 @@ QString QtDialogService::ShowOpen(const QString& filter, bool cancelError)
 QString QtDialogService::ShowSave(const QString& filter, bool cancelError)
 {
     return ShowFileDialog(true, filter, cancelError);
+}
+
+ProgressOutcome QtDialogService::ShowProgress(const QString& text, const QString& title, qint64 total,
+                                              const std::function<qint64()>& done, int timeoutMs)
+{
+    // QProgressDialog counts in int; a thousand steps are plenty to watch.
+    constexpr int Steps = 1000;
+    QProgressDialog dialog(text, u"Cancel"_s, 0, Steps, parent_);
+    dialog.setWindowTitle(title);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+
+    ProgressOutcome outcome = ProgressOutcome::Cancelled;
+    const QDeadlineTimer deadline(timeoutMs);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const qint64 now = std::clamp<qint64>(done(), 0, total);
+        dialog.setValue(total > 0 ? static_cast<int>(now * Steps / total) : Steps);
+        dialog.setLabelText(u"%1\n%2 of %3 bytes sent"_s.arg(text).arg(now).arg(total));
+        if (now >= total) {
+            outcome = ProgressOutcome::Finished;
+            dialog.accept();
+        } else if (deadline.hasExpired()) {
+            outcome = ProgressOutcome::TimedOut;
+            dialog.reject();
+        }
+    });
+    poll.start(50);
+    dialog.exec();
+    return outcome;
 }
 
 bool QtDialogService::FileExists(const QString& path)

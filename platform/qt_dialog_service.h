@@ -23,6 +23,8 @@ public:
     QString InputBox(const QString& prompt, const QString& title) override;
     QString ShowOpen(const QString& filter, bool cancelError) override;
     QString ShowSave(const QString& filter, bool cancelError) override;
+    ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
+                                 const std::function<qint64()>& done, int timeoutMs) override;
     bool FileExists(const QString& path) override;
 
 private:

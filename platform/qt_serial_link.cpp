@@ -5,8 +5,15 @@
 
 #include <QSerialPortInfo>
 
+#include <QDeadlineTimer>
+
+#include <algorithm>
+#include <QThread>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -160,6 +167,56 @@ QByteArray QtSerialLink::Input()
     return port_.readAll();
 }
 
+qint64 QtSerialLink::OutBufferCount() const
+{
+    if (!port_.isOpen())
+        return 0;
+    return port_.bytesToWrite() + DriverOutputQueue();
+}
+
+bool QtSerialLink::Flush(int timeoutMs)
+{
+    if (!port_.isOpen())
+        throw Failure{FailureNumber::PortNotOpen, u"The serial port is not open, so nothing can be sent."_s};
+    const QDeadlineTimer deadline(timeoutMs);
+    while (port_.isOpen() && port_.bytesToWrite() > 0) {
+        if (deadline.hasExpired())
+            return false;
+        if (!port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) &&
+            port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError)
+            return false;
+    }
+    // Qt has handed everything to the driver; wait until the driver has sent
+    // it too, so that closing the port cannot cut the frame short.
+    while (port_.isOpen() && DriverOutputQueue() > 0) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(2);
+    }
+    if (!port_.isOpen())
+        return false;
+#ifdef Q_OS_UNIX
+    ::tcdrain(static_cast<int>(port_.handle()));  // what is left in the UART
+#endif
+    return true;
+}
+
+void QtSerialLink::DiscardOutput()
+{
+    if (port_.isOpen())
+        port_.clear(QSerialPort::Output);
+}
+
+qint64 QtSerialLink::DriverOutputQueue() const
+{
+#ifdef Q_OS_UNIX
+    int queued = 0;
+    if (port_.isOpen() && ::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &queued) == 0)
+        return queued;
+#endif
+    return 0;
+}
+
 int QtSerialLink::CommEvent() const
 {
     return commEvent_;
@@ -273,9 +330,11 @@ void QtSerialLink::OnReadyRead()
 void QtSerialLink::OnError(QSerialPort::SerialPortError error)
 {
     // An unplugged adapter shows as a resource error; a line whose far end
-    // has hung up as a read error that Qt repeats for as long as the port
-    // stays open.
-    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen())
+    // has hung up as a read or write error, which Qt repeats for as long as
+    // the port stays open.
+    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                      error == QSerialPort::WriteError;
+    if (!lost || !port_.isOpen())
         return;
     // Close once, so nothing keeps polling a dead descriptor, and report it
     // after Qt's own error handling has returned.

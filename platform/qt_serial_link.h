@@ -34,6 +34,9 @@ public:
     void SetSettings(const QString& settings) override;
     void Output(const QByteArray& bytes) override;
     QByteArray Input() override;
+    qint64 OutBufferCount() const override;
+    bool Flush(int timeoutMs) override;
+    void DiscardOutput() override;
     int CommEvent() const override;
     QList<PortDevice> Ports() const override;
 
@@ -46,6 +49,7 @@ private:
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
     QString PortLabel() const;
+    qint64 DriverOutputQueue() const;
 
     PortLister lister_;
     QSerialPort port_;

@@ -45,6 +45,15 @@ public:
     // Takes every byte waiting to be read. Needs the port open.
     virtual QByteArray Input() = 0;
 
+    // Bytes written but not yet on the line (queued here or in the driver).
+    virtual qint64 OutBufferCount() const = 0;
+    // Hands every queued byte to the line and waits until the driver has
+    // sent it, for at most timeoutMs; false when that time ran out or the
+    // port failed. Blocks: meant for short frames.
+    virtual bool Flush(int timeoutMs) = 0;
+    // Drops every byte not yet sent.
+    virtual void DiscardOutput() = 0;
+
     // The code of the latest OnComm notification (CommEventCode).
     virtual int CommEvent() const = 0;
 

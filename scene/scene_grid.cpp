@@ -136,11 +136,25 @@ std::optional<SceneBytes> ParseSceneGrid(QStringView grid, const QString& title,
     return std::move(reading.Bytes);
 }
 
-double NumericValue(QStringView text)
+namespace {
+
+struct NumberScan {
+    double Value = 0;
+    qsizetype End = 0;  // where the number ends in the text
+    bool Found = false;
+};
+
+bool IsBlank(QChar c)
 {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+NumberScan ScanNumber(QStringView text)
+{
+    NumberScan scan;
     const qsizetype n = text.size();
     qsizetype i = 0;
-    while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n'))
+    while (i < n && IsBlank(text[i]))
         ++i;
     bool negative = false;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
@@ -151,8 +165,8 @@ double NumericValue(QStringView text)
     // Copy the number (without its sign) into ASCII for from_chars, which
     // reads it the same whatever the user's locale.
     std::string number;
-    qsizetype intDigits = 0;       // integer digits after leading zeros
-    qsizetype fractionZeros = 0;   // zeros after the point before any other digit
+    qsizetype intDigits = 0;      // integer digits after leading zeros
+    qsizetype fractionZeros = 0;  // zeros after the point before any other digit
     bool nonZeroSeen = false;
     bool anyDigit = false;
     for (; i < n && IsDigit(text[i]); ++i) {
@@ -164,6 +178,7 @@ double NumericValue(QStringView text)
         number.push_back(static_cast<char>(text[i].unicode()));
     }
     if (i < n && text[i] == u'.') {
+        const qsizetype point = i;
         number.push_back('.');
         for (++i; i < n && IsDigit(text[i]); ++i) {
             anyDigit = true;
@@ -173,11 +188,12 @@ double NumericValue(QStringView text)
                 ++fractionZeros;
             number.push_back(static_cast<char>(text[i].unicode()));
         }
+        if (!anyDigit)
+            i = point;  // a lone point is no number
     }
     if (!anyDigit)
-        return 0;
-    if (!nonZeroSeen)
-        return negative ? -0.0 : 0.0;
+        return scan;
+    scan.Found = true;
 
     long long exponent = 0;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
@@ -197,19 +213,44 @@ double NumericValue(QStringView text)
             if (expNegative)
                 exponent = -exponent;
             number += exponentText;
+            i = j;
         }
     }
+    scan.End = i;
 
+    if (!nonZeroSeen) {
+        scan.Value = negative ? -0.0 : 0.0;
+        return scan;
+    }
     double value = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    Q_UNUSED(end);
-    if (error == std::errc::result_out_of_range) {
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: decide by the decimal
         // magnitude, which is all the callers compare against.
         const long long magnitude = intDigits > 0 ? intDigits + exponent : exponent - fractionZeros;
         value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
-    return negative ? -value : value;
+    scan.Value = negative ? -value : value;
+    return scan;
+}
+
+}  // namespace
+
+double NumericValue(QStringView text)
+{
+    return ScanNumber(text).Value;
+}
+
+std::optional<double> WholeNumericValue(QStringView text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    const QStringView trimmed = text.first(end);
+    const NumberScan scan = ScanNumber(trimmed);
+    if (!scan.Found || scan.End != trimmed.size())
+        return std::nullopt;
+    return scan.Value;
 }
 
 double RoundHalfEven(double value)

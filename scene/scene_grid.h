@@ -12,6 +12,10 @@ class DialogService;
 // no code page ever touches them.
 using SceneBytes = QByteArray;
 
+// The most a scene may hold, from a device reply or a file: 1 MiB is far
+// beyond any real scene and still a grid the window can show.
+inline constexpr qsizetype MaxSceneBytes = qsizetype(1) << 20;
+
 // The grid text of a scene: each byte as three zero-padded digits and a
 // space, CR LF after every sixteenth. Empty bytes give empty text.
 QString FormatSceneGrid(const SceneBytes& bytes);
@@ -36,6 +40,10 @@ QString OutOfRangeMessage(QStringView token);
 // sign, digits with an optional fraction and exponent ("1e2" is 100, "12abc"
 // is 12); 0 where there is no number.
 double NumericValue(QStringView text);
+
+// The value of text when all of it, but for blanks at either end, is one
+// number in the form NumericValue reads; nullopt otherwise ("12abc").
+std::optional<double> WholeNumericValue(QStringView text);
 
 // Rounds to the nearest whole number, halves to the even neighbour.
 double RoundHalfEven(double value);

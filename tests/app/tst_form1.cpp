@@ -112,9 +112,9 @@ void TestForm1::startsWithTheDefaults()
     QCOMPARE(*bytes, SceneBytes(256, '\0'));
     QCOMPARE(f.Label4->text(), u"0"_s);
 
-    QCOMPARE(f.ReceiveBuffer, SceneBytes());
-    QCOMPARE(f.LastReceiveTime, 0.0);
-    QCOMPARE(f.AwaitingReply, false);
+    QCOMPARE(f.Fields.ReceiveBuffer, SceneBytes());
+    QCOMPARE(f.Fields.LastReceiveTime, 0.0);
+    QCOMPARE(f.Fields.AwaitingReply, false);
     QCOMPARE(f.Timer1->interval(), 10);
     QVERIFY(!f.Timer1->isActive());  // idle: no ticks
     QVERIFY(dialogs_.Messages.isEmpty());
@@ -360,9 +360,9 @@ void TestForm1::cancelEndsAtOnceAndClosesThePort()
         }
         Form1& f = *form_;
         serial_.SetPortOpen(true);
-        f.ReceiveBuffer = "\x01\x02";
-        f.LastReceiveTime = 5;
-        f.AwaitingReply = true;
+        f.Fields.ReceiveBuffer = "\x01\x02";
+        f.Fields.LastReceiveTime = 5;
+        f.Fields.AwaitingReply = true;
         f.Timer1->start();
         serial_.Log.clear();
 
@@ -376,8 +376,8 @@ void TestForm1::cancelEndsAtOnceAndClosesThePort()
         QVERIFY(!serial_.PortOpen());
         QCOMPARE(serial_.Log, QStringList{u"close"_s});
         QVERIFY(!f.Timer1->isActive());
-        QCOMPARE(f.LastReceiveTime, 0.0);
-        QVERIFY(f.ReceiveBuffer.isEmpty());
+        QCOMPARE(f.Fields.LastReceiveTime, 0.0);
+        QVERIFY(f.Fields.ReceiveBuffer.isEmpty());
     }
 }
 

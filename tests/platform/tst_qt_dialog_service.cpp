@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +25,7 @@ private Q_SLOTS:
     void showsMessageBoxStyles();
     void asksForOneLineOfText();
     void filesDialogsCancelAndChoose();
+    void showsProgressUntilDoneCancelledOrTimedOut();
 
 private:
     QTemporaryDir home_;
@@ -173,6 +176,31 @@ void TestQtDialogService::filesDialogsCancelAndChoose()
     QVERIFY(dialogs.FileExists(existing));
     QVERIFY(!dialogs.FileExists(folder.filePath(u"missing.bin"_s)));
     QVERIFY(!dialogs.FileExists(QString()));
+}
+
+void TestQtDialogService::showsProgressUntilDoneCancelledOrTimedOut()
+{
+    QtDialogService dialogs;
+    qint64 done = 0;
+    QTimer work;
+    QObject::connect(&work, &QTimer::timeout, [&] { done += 100; });
+    work.start(10);
+    QString title;
+    WhenModal<QProgressDialog>([&](QProgressDialog* dialog) { title = dialog->windowTitle(); });
+    QCOMPARE(dialogs.ShowProgress(u"Sending"_s, u"Send Scene"_s, 1000, [&] { return done; }, 10000),
+             ProgressOutcome::Finished);
+    QVERIFY(done >= 1000);
+    QCOMPARE(title, u"Send Scene"_s);
+
+    work.stop();
+    WhenModal<QProgressDialog>([](QProgressDialog* dialog) {
+        dialog->findChild<QPushButton*>()->click();  // its Cancel button
+    });
+    QCOMPARE(dialogs.ShowProgress(u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 10000),
+             ProgressOutcome::Cancelled);
+
+    QCOMPARE(dialogs.ShowProgress(u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 200),
+             ProgressOutcome::TimedOut);
 }
 
 QTEST_MAIN(TestQtDialogService)

@@ -2,6 +2,8 @@
 
 #include "platform/failure.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 
 int FakeDialogService::MsgBox(const QString& text, int style, const std::optional<QString>& title)
@@ -30,6 +32,23 @@ QString FakeDialogService::ShowOpen(const QString&, bool cancelError)
 QString FakeDialogService::ShowSave(const QString&, bool cancelError)
 {
     return Answer(SaveAnswers, cancelError);
+}
+
+ProgressOutcome FakeDialogService::ShowProgress(const QString& text, const QString& title, qint64 total,
+                                                const std::function<qint64()>& done, int timeoutMs)
+{
+    ProgressShown.append(title + QStringLiteral(": ") + text);
+    if (ProgressAnswer == ProgressOutcome::Cancelled) {
+        done();
+        return ProgressOutcome::Cancelled;
+    }
+    const QDeadlineTimer deadline(timeoutMs);
+    while (done() < total) {
+        if (deadline.hasExpired())
+            return ProgressOutcome::TimedOut;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return ProgressOutcome::Finished;
 }
 
 bool FakeDialogService::FileExists(const QString& path)

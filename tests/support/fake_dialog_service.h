@@ -23,11 +23,17 @@ public:
     QList<std::optional<QString>> OpenAnswers;  // nullopt: cancelled
     QList<std::optional<QString>> SaveAnswers;
     int FileDialogsShown = 0;
+    // Progress dialogs: Finished runs the event loop until done() reaches
+    // total or the time is up; Cancelled presses Cancel at once.
+    ProgressOutcome ProgressAnswer = ProgressOutcome::Finished;
+    QStringList ProgressShown;  // "title: text" of every progress dialog
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override;
     QString InputBox(const QString& prompt, const QString& title) override;
     QString ShowOpen(const QString& filter, bool cancelError) override;
     QString ShowSave(const QString& filter, bool cancelError) override;
+    ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
+                                 const std::function<qint64()>& done, int timeoutMs) override;
     bool FileExists(const QString& path) override;
 
 private:

@@ -43,8 +43,23 @@ void FakeSerialLink::Output(const QByteArray& bytes)
 {
     if (!open_)
         throw Failure{FailureNumber::PortNotOpen, QStringLiteral("output while closed")};
+    if (OutputFailure)
+        throw Failure{FailureNumber::PortWriteFailed, *OutputFailure};
     Log << QStringLiteral("output ") + QString::fromLatin1(bytes.left(16).toHex(' '));
     Written += bytes;
+}
+
+bool FakeSerialLink::Flush(int)
+{
+    if (!open_)
+        throw Failure{FailureNumber::PortNotOpen, QStringLiteral("flush while closed")};
+    return StuckOutput == 0;
+}
+
+void FakeSerialLink::DiscardOutput()
+{
+    Log << QStringLiteral("discard");
+    StuckOutput = 0;
 }
 
 QByteArray FakeSerialLink::Input()

@@ -16,6 +16,8 @@ public:
     QByteArray Written;              // every byte output, in order
     QList<PortDevice> Devices;       // what Ports() lists
     std::optional<QString> OpenFailure;  // set: opening fails with this text
+    std::optional<QString> OutputFailure;  // set: writing fails with this text
+    qint64 StuckOutput = 0;          // this many written bytes never leave
 
     bool PortOpen() const override { return open_; }
     void SetPortOpen(bool open) override;
@@ -25,6 +27,9 @@ public:
     void SetSettings(const QString& settings) override;
     void Output(const QByteArray& bytes) override;
     QByteArray Input() override;
+    qint64 OutBufferCount() const override { return open_ ? StuckOutput : 0; }
+    bool Flush(int) override;
+    void DiscardOutput() override;
     int CommEvent() const override { return event_; }
     QList<PortDevice> Ports() const override { return Devices; }
 

@@ -1,0 +1,71 @@
+// How soon the end of a reply is found, on a real serial port (a
+// pseudo-terminal with the scripted device): for each exchange, the time
+// from the last reply byte to the grid being filled, less the one second of
+// silence that ends a reply; and how often Timer1 ticks while idle.
+// Run: build/bench/brindlewick_link_bench [exchanges] [idle seconds]
+#include "app/form1.h"
+#include "app/grid_text_box.h"
+#include "platform/qt_serial_link.h"
+#include "support/fake_dialog_service.h"
+#include "support/scripted_device.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int exchanges = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 5;
+
+    Pty pty;
+    ScriptedDevice device(pty);
+    FakeDialogService dialogs;
+    QtSerialLink serial([&] { return QList<PortDevice>{pty.AsPort()}; });
+    Form1 form(dialogs, serial);
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastByteNs = 0;
+    qint64 filledNs = 0;
+    QObject::connect(&device, &ScriptedDevice::ReplySent, [&] { lastByteNs = clock.nsecsElapsed(); });
+    QObject::connect(form.Text1->document(), &QTextDocument::contentsChanged, [&] { filledNs = clock.nsecsElapsed(); });
+
+    SceneBytes reply(256, '\0');
+    for (int i = 0; i < 256; ++i)
+        reply[i] = static_cast<char>(i);
+    device.Reply = {{20, reply}};
+
+    QList<double> latenciesMs;
+    for (int i = 0; i < exchanges; ++i) {
+        filledNs = 0;
+        dialogs.InputAnswers = {QStringLiteral("5")};
+        form.Command3->click();
+        while (filledNs == 0 && clock.elapsed() < (i + 1) * 5000LL)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (filledNs == 0 || !dialogs.Messages.isEmpty()) {
+            std::fprintf(stderr, "exchange %d did not fill the grid\n", i + 1);
+            return 1;
+        }
+        latenciesMs << (filledNs - lastByteNs) / 1e6 - 1000.0;
+    }
+    std::sort(latenciesMs.begin(), latenciesMs.end());
+    std::printf("end of reply found, over %d exchanges (ms after the second of silence):\n", exchanges);
+    std::printf("  best %.2f  median %.2f  worst %.2f   (goal: median < 3, worst < 12)\n", latenciesMs.first(),
+                latenciesMs[latenciesMs.size() / 2], latenciesMs.last());
+
+    int ticks = 0;
+    QObject::connect(form.Timer1, &QTimer::timeout, [&] { ++ticks; });
+    QTest::qWait(idleSeconds * 1000);
+    std::printf("Timer1 ticks in %d s with no exchange: %d   (goal: 0)\n", idleSeconds, ticks);
+    return 0;
+}

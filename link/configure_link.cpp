@@ -1,0 +1,33 @@
+#include "link/configure_link.h"
+
+#include "link/link_window.h"
+#include "link/receive_scene.h"
+#include "platform/serial_link.h"
+
+using namespace Qt::StringLiterals;
+
+QString SettingsForSpeedOption(int option)
+{
+    switch (option) {
+    case 2: return u"9600,n,8,1"_s;
+    case 3: return u"19200,n,8,1"_s;
+    case 4: return u"38400,n,8,1"_s;
+    default: return {};
+    }
+}
+
+void ConfigureLink(LinkWindow& window)
+{
+    SerialLink& port = window.Port();
+    if (port.PortOpen()) {
+        port.SetPortOpen(false);
+        AbandonExchange(window);
+    }
+    port.SetCommPort(window.PortChoice().toInt());
+    for (int option : {2, 3, 4}) {
+        if (window.SpeedChosen(option)) {
+            port.SetSettings(SettingsForSpeedOption(option));
+            break;
+        }
+    }
+}

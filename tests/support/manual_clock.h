@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/clock.h"
+
+// A clock the test moves by hand.
+class ManualClock final : public Clock {
+public:
+    double Seconds = 100.0;
+    double Now() override { return Seconds; }
+    void Advance(double seconds) { Seconds += seconds; }
+};
