@@ -3,6 +3,7 @@
 #include "app/fonts.h"
 #include "app/grid_text_box.h"
 #include "app/port_combo_box.h"
+#include "files/load_save.h"
 #include "link/receive_scene.h"
 #include "link/send_scene.h"
 #include "platform/clock.h"
@@ -12,6 +13,7 @@
 #include "platform/serial_link.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -168,7 +170,12 @@ void Form1::CreateControls()
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    // A scene file dropped on the grid or the window loads it.
+    setAcceptDrops(true);
+    connect(Text1, &GridTextBox::FileDropped, this, [this](const QString& path) { LoadSceneFile(*this, path); });
     connect(Timer1, &QTimer::timeout, this, &Form1::OnTick);
     // Queued, so that the handler runs outside the serial port's own
     // notification and may close the port or show a message.
@@ -219,6 +226,31 @@ void Form1::Command2_Click()
 void Form1::Command3_Click()
 {
     ReceiveSceneCommand(*this);
+}
+
+void Form1::Command4_Click()
+{
+    LoadSceneCommand(*this);
+}
+
+void Form1::Command5_Click()
+{
+    SaveSceneCommand(*this);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    LoadSceneFile(*this, file);
 }
 
 void Form1::OnReceive()

@@ -3,8 +3,10 @@
 #include "app/key_filter.h"
 
 #include <QFontMetricsF>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 
 #include <cmath>
@@ -19,6 +21,18 @@ constexpr int VisibleGridLineChars = 63;
 constexpr qreal DefaultDocumentMargin = 4;
 
 }  // namespace
+
+QString DroppedFile(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls())
+        return {};
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
+}
 
 GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -89,6 +103,33 @@ void GridTextBox::changeEvent(QEvent* event)
     QPlainTextEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         FitGridLine();
+}
+
+void GridTextBox::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedFile(event->mimeData()).isEmpty())
+        QPlainTextEdit::dragEnterEvent(event);
+    else
+        event->acceptProposedAction();
+}
+
+void GridTextBox::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (DroppedFile(event->mimeData()).isEmpty())
+        QPlainTextEdit::dragMoveEvent(event);
+    else
+        event->acceptProposedAction();
+}
+
+void GridTextBox::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty()) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    Q_EMIT FileDropped(file);
 }
 
 // Keeps the usual document margin unless the font is a hair wider than the

@@ -2,6 +2,11 @@
 
 #include <QPlainTextEdit>
 
+class QMimeData;
+
+// The first local file among what is being dropped, or empty text.
+QString DroppedFile(const QMimeData* data);
+
 // The scene grid's text box. Typed characters pass the key filter; text the
 // program sets, and text pasted through the box's own menu, do not.
 class GridTextBox final : public QPlainTextEdit {
@@ -13,11 +18,18 @@ public:
     QString GridText() const;
     void SetGridText(const QString& text);
 
+Q_SIGNALS:
+    // A file was dropped on the box; its path is not typed into the grid.
+    void FileDropped(const QString& path);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FitGridLine();

@@ -1,12 +1,15 @@
 // Times the grid conversions and filling the window's grid. Run it from a
 // build: build/bench/brindlewick_bench (add --benchmark_filter=… to pick).
 #include "app/form1.h"
+#include "files/load_save.h"
+#include "files/scene_file.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/qt_serial_link.h"
 #include "scene/scene_grid.h"
 #include "support/fake_dialog_service.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -67,6 +70,43 @@ void SetGridIntoText1(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(SetGridIntoText1)->Arg(64 << 10)->Unit(benchmark::kMillisecond);
+
+// A scene file loaded into the grid, through the load command's own path.
+void LoadFileIntoGrid(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scene.bin"));
+    Ecrire(path, MakeScene(state.range(0)));
+    FakeDialogService dialogs;
+    QtSerialLink serial([] { return QList<PortDevice>{}; });
+    Form1 form(dialogs, serial);
+    for (auto _ : state) {
+        LoadSceneFile(form, path);
+        if (!dialogs.Messages.isEmpty())
+            state.SkipWithError("the file did not load");
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(LoadFileIntoGrid)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+// The save command on a 64 KiB grid, replacing the file each time.
+void SaveGridToFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scene.bin"));
+    FakeDialogService dialogs;
+    QtSerialLink serial([] { return QList<PortDevice>{}; });
+    Form1 form(dialogs, serial);
+    form.SetGridText(FormatSceneGrid(MakeScene(state.range(0))));
+    for (auto _ : state) {
+        dialogs.SaveAnswers = {path};
+        SaveSceneCommand(form);  // the overwrite question is answered Yes
+    }
+    if (Lire(path) != MakeScene(state.range(0)))
+        state.SkipWithError("the file does not hold the grid");
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(SaveGridToFile)->Arg(64 << 10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

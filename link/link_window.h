@@ -1,11 +1,11 @@
 #pragma once
 
 #include "scene/scene_grid.h"
+#include "scene/scene_window.h"
 
 #include <QString>
 
 class Clock;
-class DialogService;
 class QTimer;
 class SerialLink;
 
@@ -22,20 +22,14 @@ struct ExchangeFields {
 };
 
 // What the device link commands use of the main window.
-class LinkWindow {
+class LinkWindow : public SceneWindow {
 public:
-    virtual ~LinkWindow() = default;
-
-    virtual DialogService& Dialogs() = 0;
     virtual SerialLink& Port() = 0;
     virtual Clock& ElapsedClock() = 0;
     virtual ExchangeFields& Exchange() = 0;
     // Timer1: ends an exchange after a second of silence.
     virtual QTimer& ReceiveTimer() = 0;
 
-    // The grid, with CR LF line breaks.
-    virtual QString GridText() const = 0;
-    virtual void SetGridText(const QString& text) = 0;
     // Combo1's text.
     virtual QString PortChoice() const = 0;
     // Whether speed button Option2, Option3 or Option4 is selected.

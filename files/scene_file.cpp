@@ -1,0 +1,91 @@
+#include "files/scene_file.h"
+
+#include "platform/failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int FileReadFailed = 8040;
+constexpr int FileTooLarge = 8041;
+constexpr int FileWriteFailed = 8042;
+// Far more links than any real chain; a loop ends here.
+constexpr int MaxLinksFollowed = 40;
+
+QString Shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+[[noreturn]] void TooLarge(const QString& path, qint64 size)
+{
+    const QString held = size > 0 ? u"%1 bytes"_s.arg(size) : u"more than %1 bytes"_s.arg(MaxSceneBytes);
+    throw Failure{FileTooLarge, u"\"%1\" holds %2, more than a scene can (%3 bytes at most), so it was not "
+                                "loaded. Choose a scene file."_s.arg(Shown(path), held).arg(MaxSceneBytes)};
+}
+
+// The file that writing to path really changes: a link is replaced by
+// nothing, its target is.
+QString WriteTarget(const QString& path)
+{
+    QString target = path;
+    for (int i = 0; i < MaxLinksFollowed && QFileInfo(target).isSymLink(); ++i)
+        target = QFileInfo(target).symLinkTarget();
+    return target;
+}
+
+}  // namespace
+
+SceneBytes Lire(const QString& Fichier)
+{
+    const QFileInfo info(Fichier);
+    if (info.isDir()) {
+        throw Failure{FileReadFailed,
+                      u"\"%1\" is a folder, not a scene file, so nothing was loaded."_s.arg(Shown(Fichier))};
+    }
+    QFile file(Fichier);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Failure{FileReadFailed,
+                      u"\"%1\" cannot be read: %2. Nothing was loaded."_s.arg(Shown(Fichier), file.errorString())};
+    }
+    if (file.size() > MaxSceneBytes)
+        TooLarge(Fichier, file.size());
+    // One byte past the limit tells a file that grew (or has no size, like a
+    // device) from one that fits.
+    const QByteArray bytes = file.read(MaxSceneBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        throw Failure{FileReadFailed,
+                      u"\"%1\" cannot be read: %2. Nothing was loaded."_s.arg(Shown(Fichier), file.errorString())};
+    }
+    if (bytes.size() > MaxSceneBytes)
+        TooLarge(Fichier, 0);
+    return bytes;
+}
+
+void Ecrire(const QString& Fichier, const SceneBytes& TEXTE)
+{
+    const auto failed = [&](const QString& why) {
+        return Failure{FileWriteFailed,
+                       u"The scene could not be saved to \"%1\": %2. Any file that was there is unchanged."_s.arg(
+                           Shown(Fichier), why)};
+    };
+    if (QFileInfo(Fichier).isDir())
+        throw failed(u"that is a folder"_s);
+    QSaveFile file(WriteTarget(Fichier));
+    // Never fall back to cutting the old file short and writing into it.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed(file.errorString());
+    if (file.write(TEXTE) != TEXTE.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        throw failed(why);
+    }
+    if (!file.commit())
+        throw failed(file.errorString());
+}

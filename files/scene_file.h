@@ -1,0 +1,18 @@
+#pragma once
+
+#include "scene/scene_grid.h"
+
+#include <QString>
+
+// A scene file is the scene's raw bytes and nothing else.
+
+// Reads the whole file Fichier. Throws Failure, naming the file and the
+// reason, when it cannot be read or holds more than a scene can
+// (MaxSceneBytes); an empty file is an empty scene.
+SceneBytes Lire(const QString& Fichier);
+
+// Writes TEXTE as the whole new contents of Fichier. The old file stays whole
+// until the new one is complete (written beside it, then renamed over it),
+// keeps its permissions, and a symbolic link is followed to the file it
+// names. Throws Failure, naming the file and the reason.
+void Ecrire(const QString& Fichier, const SceneBytes& TEXTE);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class DialogService;
+
+// What every command uses of the main window: its dialogs and the grid.
+class SceneWindow {
+public:
+    virtual ~SceneWindow() = default;
+
+    virtual DialogService& Dialogs() = 0;
+    // The grid, with CR LF line breaks.
+    virtual QString GridText() const = 0;
+    virtual void SetGridText(const QString& text) = 0;
+};
