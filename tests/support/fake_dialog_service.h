@@ -1,7 +1,11 @@
 #pragma once
 
 #include "platform/dialog_service.h"
+#include "platform/failure.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QList>
 #include <QStringList>
 
@@ -17,25 +21,52 @@ public:
     };
 
     QList<Message> Messages;
-    QList<int> MsgBoxAnswers;        // next answers; when empty, the first button
-    QStringList InputAnswers;        // next answers; when empty, "" (cancelled)
-    QStringList InputPrompts;        // "title: prompt" of every input box
+    QList<int> MsgBoxAnswers;                   // next answers; when empty, the first button
+    QStringList InputAnswers;                   // next answers; when empty, "" (cancelled)
+    QStringList InputPrompts;                   // "title: prompt" of every input box
     QList<std::optional<QString>> OpenAnswers;  // nullopt: cancelled
     QList<std::optional<QString>> SaveAnswers;
     int FileDialogsShown = 0;
-    // Progress dialogs: Finished runs the event loop until done() reaches
-    // total or the time is up; Cancelled presses Cancel at once.
+    // Finished runs the event loop until done() reaches total or the time is
+    // up; Cancelled presses Cancel at once.
     ProgressOutcome ProgressAnswer = ProgressOutcome::Finished;
     QStringList ProgressShown;  // "title: text" of every progress dialog
 
-    int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override;
-    QString InputBox(const QString& prompt, const QString& title) override;
-    QString ShowOpen(const QString& filter, bool cancelError) override;
-    QString ShowSave(const QString& filter, bool cancelError) override;
+    int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override
+    {
+        Messages.append({text, style, title});
+        if (!MsgBoxAnswers.isEmpty())
+            return MsgBoxAnswers.takeFirst();
+        return (style & MsgBoxStyle::ButtonsMask) >= MsgBoxStyle::YesNoCancel ? MsgBoxResult::Yes : MsgBoxResult::Ok;
+    }
+    QString InputBox(const QString& prompt, const QString& title) override
+    {
+        InputPrompts.append(title + QStringLiteral(": ") + prompt);
+        return InputAnswers.isEmpty() ? QString() : InputAnswers.takeFirst();
+    }
+    QString ShowOpen(const QString&, bool cancelError) override { return Answer(OpenAnswers, cancelError); }
+    QString ShowSave(const QString&, bool cancelError) override { return Answer(SaveAnswers, cancelError); }
     ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
-                                 const std::function<qint64()>& done, int timeoutMs) override;
-    bool FileExists(const QString& path) override;
+                                 const std::function<qint64()>& done, int timeoutMs) override
+    {
+        ProgressShown.append(title + QStringLiteral(": ") + text);
+        const QDeadlineTimer deadline(timeoutMs);
+        while (ProgressAnswer == ProgressOutcome::Finished && done() < total) {
+            if (deadline.hasExpired())
+                return ProgressOutcome::TimedOut;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return ProgressAnswer;
+    }
+    bool FileExists(const QString& path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
 private:
-    QString Answer(QList<std::optional<QString>>& answers, bool cancelError);
+    QString Answer(QList<std::optional<QString>>& answers, bool cancelError)
+    {
+        ++FileDialogsShown;
+        const std::optional<QString> answer = answers.isEmpty() ? std::nullopt : answers.takeFirst();
+        if (!answer && cancelError)
+            throw Failure{FailureNumber::CancelSelected, QStringLiteral("Cancel was selected.")};
+        return answer.value_or(QString());
+    }
 };

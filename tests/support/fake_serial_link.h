@@ -1,44 +1,80 @@
 #pragma once
 
+#include "platform/failure.h"
+#include "platform/line_settings.h"
 #include "platform/serial_link.h"
 
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
-// A serial port in memory: records what is done to it ("open", "close",
-// "port 3", "settings 38400,n,8,1", "output 21 01 cc") and delivers the
-// bytes a test hands it.
+// A serial port in memory: logs what is done to it ("open", "close",
+// "port 3", "settings 38400,n,8,1", "output 21 01 cc", "discard") and
+// delivers the bytes a test hands it.
 class FakeSerialLink final : public SerialLink {
     Q_OBJECT
 public:
     QStringList Log;
-    QByteArray Written;              // every byte output, in order
-    QList<PortDevice> Devices;       // what Ports() lists
-    std::optional<QString> OpenFailure;  // set: opening fails with this text
+    QByteArray Written;                    // every byte output, in order
+    QList<PortDevice> Devices;             // what Ports() lists
+    std::optional<QString> OpenFailure;    // set: opening fails with this text
     std::optional<QString> OutputFailure;  // set: writing fails with this text
-    qint64 StuckOutput = 0;          // this many written bytes never leave
+    qint64 StuckOutput = 0;                // this many written bytes never leave
 
     bool PortOpen() const override { return open_; }
-    void SetPortOpen(bool open) override;
+    void SetPortOpen(bool open) override
+    {
+        if (open && OpenFailure)
+            throw Failure{FailureNumber::PortOpenFailed, *OpenFailure};
+        if (open != open_)
+            Log << (open ? QStringLiteral("open") : QStringLiteral("close"));
+        open_ = open;
+    }
     int CommPort() const override { return port_; }
-    void SetCommPort(int port) override;
+    void SetCommPort(int port) override
+    {
+        Need(!open_);
+        Log << QStringLiteral("port %1").arg(port_ = port);
+    }
     QString Settings() const override { return settings_; }
-    void SetSettings(const QString& settings) override;
-    void Output(const QByteArray& bytes) override;
-    QByteArray Input() override;
+    void SetSettings(const QString& settings) override
+    {
+        ParseLineSettings(settings);
+        Log << QStringLiteral("settings ") + (settings_ = settings);
+    }
+    void Output(const QByteArray& bytes) override
+    {
+        Need(open_);
+        if (OutputFailure)
+            throw Failure{FailureNumber::PortWriteFailed, *OutputFailure};
+        Log << QStringLiteral("output ") + QString::fromLatin1(bytes.left(16).toHex(' '));
+        Written += bytes;
+    }
+    QByteArray Input() override { return Need(open_), std::exchange(waiting_, {}); }
     qint64 OutBufferCount() const override { return open_ ? StuckOutput : 0; }
-    bool Flush(int) override;
-    void DiscardOutput() override;
+    bool Flush(int) override { return Need(open_), StuckOutput == 0; }
+    void DiscardOutput() override { Log << QStringLiteral("discard"), StuckOutput = 0; }
     int CommEvent() const override { return event_; }
     QList<PortDevice> Ports() const override { return Devices; }
 
     // The device sends bytes: they wait to be read and OnComm is raised.
-    void Deliver(const QByteArray& bytes);
+    void Deliver(const QByteArray& bytes) { waiting_ += bytes, Raise(CommEventCode::Receive); }
     // The device goes away: the port closes and OnComm reports it.
-    void Lose();
+    void Lose() { open_ = false, Raise(CommEventCode::PortLost); }
 
 private:
+    static void Need(bool state)
+    {
+        if (!state)
+            throw Failure{FailureNumber::PortNotOpen, QStringLiteral("not possible with the port as it is")};
+    }
+    void Raise(int event)
+    {
+        event_ = event;
+        Q_EMIT OnComm();
+    }
+
     bool open_ = false;
     int port_ = 1;
     QString settings_ = QStringLiteral("9600,n,8,1");
