@@ -5,6 +5,8 @@
 #include "platform/failure.h"
 #include "scene/scene_window.h"
 
+#include <QDir>
+
 using namespace Qt::StringLiterals;
 
 const QString SceneFileFilter = u"TOVRAK bin Files (*.bin)|*.bin"_s;
@@ -31,8 +33,14 @@ void LoadSceneCommand(SceneWindow& window)
 void LoadSceneFile(SceneWindow& window, const QString& path)
 {
     try {
-        if (path.isEmpty() || !window.Dialogs().FileExists(path))
+        if (path.isEmpty())
             return;
+        // The dialog only gives files that exist, so a missing one has
+        // vanished since: say so rather than do nothing.
+        if (!window.Dialogs().FileExists(path)) {
+            throw Failure{FailureNumber::FileNotFound,
+                          u"\"%1\" is no longer there, so nothing was loaded."_s.arg(QDir::toNativeSeparators(path))};
+        }
         // The grid changes only once the whole file has been read.
         window.SetGridText(FormatSceneGrid(Lire(path)));
     } catch (const Failure& failure) {

@@ -15,6 +15,8 @@ namespace FailureNumber {
 inline constexpr int CancelSelected = 32755;
 // A property was given a value it cannot take (malformed line settings).
 inline constexpr int InvalidPropertyValue = 380;
+// A file named by the user is not there.
+inline constexpr int FileNotFound = 53;
 // Serial port errors.
 inline constexpr int InvalidPortNumber = 8002;
 inline constexpr int PortAlreadyOpen = 8005;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Shared by ./run and ./test: installs what is missing (Debian packages),
-# then configures once and builds what changed into build/.
+# then configures once and builds what changed. BRINDLEWICK_BUILD_DIR picks
+# another build folder, BRINDLEWICK_CMAKE_ARGS adds options to its first
+# configure.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,6 +13,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev
   fonts-liberation fonts-dejavu-core
   libbenchmark-dev
+  clang libclang-rt-dev
 )
 
 if command -v dpkg-query >/dev/null 2>&1; then

@@ -54,6 +54,12 @@ void Pty::Write(const QByteArray& bytes)
     }
 }
 
+qsizetype Pty::WriteSome(const QByteArray& bytes)
+{
+    const ssize_t n = master_ >= 0 ? ::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())) : -1;
+    return n > 0 ? n : 0;
+}
+
 QByteArray Pty::Read(qsizetype count, int timeoutMs)
 {
     QByteArray got;

@@ -21,6 +21,8 @@ public:
 
     // Writes to the program's side.
     void Write(const QByteArray& bytes);
+    // Writes what the line takes now, without waiting; returns how much.
+    qsizetype WriteSome(const QByteArray& bytes);
     // Reads what the program wrote until count bytes have come or the time
     // is up, running the event loop meanwhile.
     QByteArray Read(qsizetype count, int timeoutMs = 5000);

@@ -25,6 +25,10 @@ void ScriptedDevice::OnReadable()
         return;
     }
     Received += pty_.ReadAvailable();
+    if (HangUpAfterReceiving >= 0 && Received.size() >= HangUpAfterReceiving) {
+        HangUp();
+        return;
+    }
     // A store frame (21 n CC …) runs to the end of what has come; a fetch
     // frame is exactly 2C n CC.
     while (scanned_ + 3 <= Received.size()) {
@@ -32,7 +36,11 @@ void ScriptedDevice::OnReadable()
         if (at(scanned_) == 0x2C && at(scanned_ + 2) == 0xCC) {
             Fetches << at(scanned_ + 1);
             scanned_ += 3;
-            if (!Reply.isEmpty())
+            if (!StreamChunk.isEmpty() && !stream_) {
+                stream_ = new QTimer(this);
+                connect(stream_, &QTimer::timeout, this, [this] { Streamed += pty_.WriteSome(StreamChunk); });
+                stream_->start(1);
+            } else if (!Reply.isEmpty())
                 QTimer::singleShot(Reply.first().DelayMs, this, [this] { SendBurst(0); });
         } else if (at(scanned_) == 0x21) {
             scanned_ = Received.size();
@@ -42,15 +50,22 @@ void ScriptedDevice::OnReadable()
     }
 }
 
+void ScriptedDevice::HangUp()
+{
+    notifier_.setEnabled(false);
+    if (stream_)
+        stream_->stop();
+    pty_.CloseSlave();
+    pty_.CloseMaster();
+}
+
 void ScriptedDevice::SendBurst(int index)
 {
     QByteArray bytes = Reply[index].Bytes;
     if (HangUpAfter >= 0 && sent_ + bytes.size() >= HangUpAfter) {
         bytes.truncate(HangUpAfter - sent_);
         pty_.Write(bytes);
-        notifier_.setEnabled(false);
-        pty_.CloseSlave();
-        pty_.CloseMaster();
+        HangUp();
         return;
     }
     pty_.Write(bytes);

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 
 // The scene-storing device on the master side of a pty, in the test's own
 // event loop: records everything that arrives and answers each fetch frame
@@ -25,6 +26,12 @@ public:
     // Goes silent for good (the master is closed) after this many reply
     // bytes; negative: never.
     qsizetype HangUpAfter = -1;
+    // Hangs up once this many bytes have arrived; negative: never.
+    qsizetype HangUpAfterReceiving = -1;
+    // Answers a fetch by sending this without pause, for as long as the
+    // line takes it, instead of the reply bursts.
+    QByteArray StreamChunk;
+    qsizetype Streamed = 0;
 
     // Runs the event loop until count bytes have arrived or time is up.
     bool WaitForBytes(qsizetype count, int timeoutMs = 5000);
@@ -35,9 +42,11 @@ Q_SIGNALS:
 private:
     void OnReadable();
     void SendBurst(int index);
+    void HangUp();
 
     Pty& pty_;
     QSocketNotifier notifier_;
     qsizetype scanned_ = 0;
     qsizetype sent_ = 0;
+    QTimer* stream_ = nullptr;
 };
