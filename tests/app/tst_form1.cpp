@@ -5,6 +5,7 @@
 #include "support/fake_serial_link.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -111,6 +112,19 @@ private Q_SLOTS:
         QCOMPARE(f.minimumSize(), QSize(591, 369));
         QCOMPARE(f.maximumSize(), QSize(591, 369));
         QVERIFY(!(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    }
+
+    void namesEveryControlForAssistiveTools()
+    {
+        for (QWidget* control : form_->findChildren<QWidget*>()) {
+            if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QComboBox*>(control) &&
+                !qobject_cast<QLabel*>(control) && !qobject_cast<QGroupBox*>(control) && control != form_->Text1)
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(form_->Text1);
+        QVERIFY(grid->text(QAccessible::Description).contains(u"Type digits and spaces"_s));
     }
 
     void startsOnCancelAndTabsInOrder()
