@@ -6,6 +6,7 @@
 #include "link/frames.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/qt_serial_link.h"
+#include "support/files.h"
 #include "support/modal.h"
 #include "support/scripted_device.h"
 
@@ -22,23 +23,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void Put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-}  // namespace
 
 class TestUserStories : public QObject {
     Q_OBJECT

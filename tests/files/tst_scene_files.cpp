@@ -4,6 +4,7 @@
 #include "files/scene_file.h"
 #include "platform/failure.h"
 #include "support/fake_dialog_service.h"
+#include "support/files.h"
 #include "support/fake_serial_link.h"
 
 #include <QDropEvent>
@@ -27,19 +28,6 @@ SceneBytes AllValues()
     for (int value = 0; value < 256; ++value)
         bytes.append(static_cast<char>(value));
     return bytes;
-}
-
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void Put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 }  // namespace
