@@ -69,8 +69,9 @@ Form1::Form1(DialogService& dialogs, SerialLink& serial, QWidget* parent)
 }
 
 Form1::Form1(DialogService& dialogs, SerialLink& serial, Clock& clock, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       MSComm1(serial),
       CommonDialog1(dialogs),
       clock_(clock)

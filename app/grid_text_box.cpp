@@ -2,8 +2,8 @@
 
 #include "app/key_filter.h"
 
-#include <QFontMetricsF>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>

@@ -25,8 +25,10 @@ QString Shown(const QString& path)
 [[noreturn]] void TooLarge(const QString& path, qint64 size)
 {
     const QString held = size > 0 ? u"%1 bytes"_s.arg(size) : u"more than %1 bytes"_s.arg(MaxSceneBytes);
-    throw Failure{FileTooLarge, u"\"%1\" holds %2, more than a scene can (%3 bytes at most), so it was not "
-                                "loaded. Choose a scene file."_s.arg(Shown(path), held).arg(MaxSceneBytes)};
+    throw Failure{FileTooLarge,
+                  u"\"%1\" holds %2, more than a scene can (%3 bytes at most), so it was not "
+                  "loaded. Choose a scene file."_s.arg(Shown(path), held)
+                      .arg(MaxSceneBytes)};
 }
 
 // The file that writing to path really changes: a link is replaced by

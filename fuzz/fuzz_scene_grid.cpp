@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else {
         Check(dialogs.Messages.isEmpty());
         FakeDialogService again;
-        const std::optional<SceneBytes> reparsed = ParseSceneGrid(FormatSceneGrid(*parsed), QStringLiteral("Fuzz"), again);
+        const std::optional<SceneBytes> reparsed =
+            ParseSceneGrid(FormatSceneGrid(*parsed), QStringLiteral("Fuzz"), again);
         Check(reparsed && *reparsed == *parsed && again.Messages.isEmpty());
     }
 

@@ -25,8 +25,7 @@ constexpr double SilenceSeconds = 1.0;
 // the end is found within a millisecond and an idle window never wakes.
 void ArmTimer1(LinkWindow& window)
 {
-    const double remaining =
-        window.Exchange().LastReceiveTime + SilenceSeconds - window.ElapsedClock().Now();
+    const double remaining = window.Exchange().LastReceiveTime + SilenceSeconds - window.ElapsedClock().Now();
     const int ms = std::max(1, static_cast<int>(std::ceil(remaining * 1000.0)) + 1);
     window.ReceiveTimer().start(std::min(ms, 2000));
 }
@@ -80,9 +79,10 @@ void OnReceive(LinkWindow& window)
     try {
         if (port.CommEvent() == CommEventCode::PortLost) {
             if (fields.LastReceiveTime != 0) {
-                EndExchangeWithMessage(window, u"Serial port %1 was lost during the exchange, so no scene was "
-                                               "received. Check that the adapter is plugged in, then try again."_s
-                                                   .arg(port.CommPort()));
+                EndExchangeWithMessage(
+                    window,
+                    u"Serial port %1 was lost during the exchange, so no scene was "
+                    "received. Check that the adapter is plugged in, then try again."_s.arg(port.CommPort()));
             }
             return;
         }
@@ -98,9 +98,10 @@ void OnReceive(LinkWindow& window)
         if (fields.ReceiveBuffer.size() > MaxSceneBytes) {
             // A device or line that never falls silent would grow the reply
             // without end.
-            EndExchangeWithMessage(window, u"The device sent more than a scene can hold (%1 bytes) without "
-                                           "pausing, so the reply was dropped and the grid is unchanged. Check "
-                                           "the device and the line, then try again."_s.arg(MaxSceneBytes));
+            EndExchangeWithMessage(window,
+                                   u"The device sent more than a scene can hold (%1 bytes) without "
+                                   "pausing, so the reply was dropped and the grid is unchanged. Check "
+                                   "the device and the line, then try again."_s.arg(MaxSceneBytes));
             return;
         }
         ArmTimer1(window);

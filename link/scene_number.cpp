@@ -34,8 +34,9 @@ int ReceiveSceneNumber(const SceneNumberAnswer& answer)
 {
     const std::optional<double> whole = WholeNumericValue(answer.Typed);
     if (!whole) {
-        throw Failure{TypeMismatch, u"\"%1\" is not a scene number. Type the number alone, without letters or "
-                                    "other signs."_s.arg(answer.Typed)};
+        throw Failure{TypeMismatch,
+                      u"\"%1\" is not a scene number. Type the number alone, without letters or "
+                      "other signs."_s.arg(answer.Typed)};
     }
     return static_cast<int>(RoundHalfEven(*whole));
 }

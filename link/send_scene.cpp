@@ -62,8 +62,9 @@ void WaitUntilSent(LinkWindow& window, qint64 total, int sceneNumber)
         if (!port.PortOpen())
             ThrowLost(port.CommPort());
         if (outcome == ProgressOutcome::Cancelled) {
-            throw Failure{SendCancelled, u"Sending was cancelled, so the device may hold only part of scene %1. "
-                                         "Send it again to store it whole."_s.arg(sceneNumber)};
+            throw Failure{SendCancelled,
+                          u"Sending was cancelled, so the device may hold only part of scene %1. "
+                          "Send it again to store it whole."_s.arg(sceneNumber)};
         }
         if (outcome == ProgressOutcome::TimedOut)
             throw timedOut();

@@ -30,9 +30,8 @@ LineSettings ParseLineSettings(const QString& text)
     const QString speed = fields[0].trimmed();
     bool ok = false;
     const int baud = speed.toInt(&ok);
-    const bool allDigits = !speed.isEmpty() && std::all_of(speed.begin(), speed.end(), [](QChar c) {
-        return c >= u'0' && c <= u'9';
-    });
+    const bool allDigits =
+        !speed.isEmpty() && std::all_of(speed.begin(), speed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (!ok || !allDigits || baud <= 0)
         Malformed(text, u"the speed \"%1\" is not a whole number of bits per second"_s.arg(speed));
     settings.BaudRate = baud;

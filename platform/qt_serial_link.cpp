@@ -80,11 +80,10 @@ QString OpenFailureMessage(const QString& port, const QString& location, OpenPro
         return u"%1 cannot be opened: permission denied. Your user account needs access to %2; on Debian, add it "
                "to the dialout group (sudo adduser $USER dialout), then log out and in again."_s.arg(port, location);
 #else
-        return u"%1 cannot be opened: permission denied. Your user account needs read and write access to %2."_s
-            .arg(port, location);
+        return u"%1 cannot be opened: permission denied. Your user account needs read and write access to %2."_s.arg(
+            port, location);
 #endif
-    case OpenProblem::InUse:
-        return u"%1 is in use by another program. Close that program, then try again."_s.arg(port);
+    case OpenProblem::InUse: return u"%1 is in use by another program. Close that program, then try again."_s.arg(port);
     case OpenProblem::Other: break;
     }
     return u"%1 cannot be opened: %2."_s.arg(port, why);
@@ -309,8 +308,8 @@ void QtSerialLink::Open()
 void QtSerialLink::ApplySettings()
 {
     const bool applied = port_.setBaudRate(settings_.BaudRate) &&
-                         port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.DataBits)) &&
-                         port_.setParity(ToQt(settings_.ParityBit)) && port_.setStopBits(ToQt(settings_.Stop));
+        port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.DataBits)) &&
+        port_.setParity(ToQt(settings_.ParityBit)) && port_.setStopBits(ToQt(settings_.Stop));
     if (applied)
         return;
     const QString why = port_.errorString();
@@ -332,8 +331,8 @@ void QtSerialLink::OnError(QSerialPort::SerialPortError error)
     // An unplugged adapter shows as a resource error; a line whose far end
     // has hung up as a read or write error, which Qt repeats for as long as
     // the port stays open.
-    const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
-                      error == QSerialPort::WriteError;
+    const bool lost =
+        error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError;
     if (!lost || !port_.isOpen())
         return;
     // Close once, so nothing keeps polling a dead descriptor, and report it

@@ -133,10 +133,10 @@ private Q_SLOTS:
         QApplication::setActiveWindow(&f);
         QVERIFY(QTest::qWaitForWindowActive(&f));
         QCOMPARE(QApplication::focusWidget(), f.Command1);
-        for (QWidget* next : {static_cast<QWidget*>(f.Combo1), static_cast<QWidget*>(f.Command2),
-                              static_cast<QWidget*>(f.Command3), static_cast<QWidget*>(f.Text1),
-                              static_cast<QWidget*>(f.Command4), static_cast<QWidget*>(f.Command5),
-                              static_cast<QWidget*>(f.Command6), static_cast<QWidget*>(f.Command1)}) {
+        for (QWidget* next :
+             {static_cast<QWidget*>(f.Combo1), static_cast<QWidget*>(f.Command2), static_cast<QWidget*>(f.Command3),
+              static_cast<QWidget*>(f.Text1), static_cast<QWidget*>(f.Command4), static_cast<QWidget*>(f.Command5),
+              static_cast<QWidget*>(f.Command6), static_cast<QWidget*>(f.Command1)}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }

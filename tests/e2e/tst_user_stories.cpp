@@ -143,7 +143,8 @@ private Q_SLOTS:
         WhenMessage();
         QTest::mouseClick(form_->Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!said_.isEmpty(), 20000);
-        QVERIFY2(said_[0].startsWith(u"Brindlewick|The device sent more than a scene can hold"_s), qPrintable(said_[0]));
+        QVERIFY2(said_[0].startsWith(u"Brindlewick|The device sent more than a scene can hold"_s),
+                 qPrintable(said_[0]));
         QVERIFY(device_->Streamed > MaxSceneBytes);
         QVERIFY(!serial_->PortOpen());
         QCOMPARE(form_->GridText(), before);
@@ -170,8 +171,9 @@ private Q_SLOTS:
         AnswerSceneNumber(u"5"_s);
         WhenMessage();
         QTest::mouseClick(form_->Command2, Qt::LeftButton);
-        QCOMPARE(said_.value(0), u"TOVRAK Updater|There is no serial port 1: no serial port was found on this "
-                                 "computer. Plug in the serial adapter, then choose its number under Comm Port.|2"_s);
+        QCOMPARE(said_.value(0),
+                 u"TOVRAK Updater|There is no serial port 1: no serial port was found on this "
+                 "computer. Plug in the serial adapter, then choose its number under Comm Port.|2"_s);
     }
 
     void aFileThatVanishesAfterTheDialogIsReported()
@@ -192,7 +194,8 @@ private Q_SLOTS:
     void aSaveOntoAReadOnlyDiskKeepsTheOldFile()
     {
         QTemporaryDir mount;
-        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k"_s, u"tmpfs"_s, mount.path()}) != 0)
+        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k"_s, u"tmpfs"_s, mount.path()}) !=
+            0)
             QSKIP("cannot mount a tmpfs here (needs root and mount rights)");
         const auto unmount = qScopeGuard([&] { QProcess::execute(u"umount"_s, {mount.path()}); });
         const QString file = mount.filePath(u"kept.bin"_s);

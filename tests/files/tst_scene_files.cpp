@@ -4,8 +4,8 @@
 #include "files/scene_file.h"
 #include "platform/failure.h"
 #include "support/fake_dialog_service.h"
-#include "support/files.h"
 #include "support/fake_serial_link.h"
+#include "support/files.h"
 
 #include <QDropEvent>
 #include <QFile>

@@ -89,8 +89,9 @@ private Q_SLOTS:
         Form1& f = *form_;
         dialogs_.InputAnswers = {u" 1"_s};
         f.Command2->click();
-        QCOMPARE(serial_.Log, (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s, u"open"_s,
-                                           u"output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00"_s, u"close"_s}));
+        QCOMPARE(serial_.Log,
+                 (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s, u"open"_s,
+                              u"output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00"_s, u"close"_s}));
         QCOMPARE(f.Label4->text(), u" 1"_s);  // as typed
         QVERIFY(dialogs_.Messages.isEmpty() && dialogs_.ProgressShown.isEmpty());
 
@@ -202,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs_.Messages.size(), 1);
         QVERIFY(dialogs_.Messages[0].Text.startsWith(u"\"12abc\" is not a scene number"_s));
         QCOMPARE(dialogs_.Messages[0].Style, MsgBoxStyle::OkOnly);
-        QVERIFY(!dialogs_.Messages[0].Title);  // the application's title
+        QVERIFY(!dialogs_.Messages[0].Title);                                          // the application's title
         QCOMPARE(serial_.Log, (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s}));  // never opened
     }
 

@@ -27,9 +27,8 @@ private Q_SLOTS:
         QVERIFY(pty_->IsOpen());
         device_ = std::make_unique<ScriptedDevice>(*pty_);
         dialogs_ = FakeDialogService{};
-        serial_ = std::make_unique<QtSerialLink>([this] {
-            return pty_ && pty_->IsOpen() ? QList<PortDevice>{pty_->AsPort()} : QList<PortDevice>{};
-        });
+        serial_ = std::make_unique<QtSerialLink>(
+            [this] { return pty_ && pty_->IsOpen() ? QList<PortDevice>{pty_->AsPort()} : QList<PortDevice>{}; });
         form_ = std::make_unique<Form1>(dialogs_, *serial_);
     }
 

@@ -28,8 +28,9 @@ private Q_SLOTS:
         QCOMPARE(ports[1].Number, 2);
         QCOMPARE(PortToolTip(ports, 2), u"ttyUSB0 (FT232R)"_s);
         QCOMPARE(PortToolTip(ports, 3), u"no serial port"_s);
-        QCOMPARE(NoSuchPortMessage(ports, 7), u"There is no serial port 7. The serial ports found are: 1 = ttyS0, "
-                                               "2 = ttyUSB0 (FT232R). Choose one of these under Comm Port."_s);
+        QCOMPARE(NoSuchPortMessage(ports, 7),
+                 u"There is no serial port 7. The serial ports found are: 1 = ttyS0, "
+                 "2 = ttyUSB0 (FT232R). Choose one of these under Comm Port."_s);
         QVERIFY(NoSuchPortMessage({}, 1).contains(u"no serial port was found"_s));
     }
 
@@ -42,9 +43,9 @@ private Q_SLOTS:
         QCOMPARE(ParseLineSettings(u"19200,m,5,1.5"_s),
                  (LineSettings{19200, LineSettings::Parity::Mark, 5, LineSettings::StopBits::OneAndHalf}));
 
-        for (const QString& bad : {QString(), u"38400,n,8"_s, u"38400,n,8,1,1"_s, u"fast,n,8,1"_s, u"+38400,n,8,1"_s,
-                                   u"0,n,8,1"_s, u"99999999999,n,8,1"_s, u"38400,x,8,1"_s, u"38400,n,9,1"_s,
-                                   u"38400,n,8,3"_s}) {
+        for (const QString& bad :
+             {QString(), u"38400,n,8"_s, u"38400,n,8,1,1"_s, u"fast,n,8,1"_s, u"+38400,n,8,1"_s, u"0,n,8,1"_s,
+              u"99999999999,n,8,1"_s, u"38400,x,8,1"_s, u"38400,n,9,1"_s, u"38400,n,8,3"_s}) {
             try {
                 ParseLineSettings(bad);
                 QFAIL(qPrintable(bad + u" was accepted"_s));

@@ -134,14 +134,17 @@ private Q_SLOTS:
         QTimer work;
         QObject::connect(&work, &QTimer::timeout, [&] { done += 100; });
         work.start(10);
-        QCOMPARE(dialogs.ShowProgress(u"Sending"_s, u"Send Scene"_s, 1000, [&] { return done; }, 10000),
+        QCOMPARE(dialogs.ShowProgress(
+                     u"Sending"_s, u"Send Scene"_s, 1000, [&] { return done; }, 10000),
                  ProgressOutcome::Finished);
         QVERIFY(done >= 1000);
         work.stop();
         WhenModal<QProgressDialog>([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
-        QCOMPARE(dialogs.ShowProgress(u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 10000),
+        QCOMPARE(dialogs.ShowProgress(
+                     u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 10000),
                  ProgressOutcome::Cancelled);
-        QCOMPARE(dialogs.ShowProgress(u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 200),
+        QCOMPARE(dialogs.ShowProgress(
+                     u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 200),
                  ProgressOutcome::TimedOut);
     }
 

@@ -10,8 +10,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The Failure that fn throws, if it throws one.
-template <typename Fn>
-std::optional<Failure> FailureOf(Fn fn)
+template <typename Fn> std::optional<Failure> FailureOf(Fn fn)
 {
     try {
         fn();

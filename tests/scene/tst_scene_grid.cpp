@@ -45,14 +45,28 @@ private Q_SLOTS:
             QString bad;       // the token that stops the parse
         };
         const QList<Case> cases{
-            {u"255"_s, "ff", {}},          {u"1 256 2"_s, "01", u"256"_s}, {u"1e2"_s, "64", {}},
-            {u"12abc"_s, "0c", {}},        {u"0 00 000"_s, "000000", {}},  {u"0000"_s, "", u"0000"_s},
-            {u"-0"_s, "", u"-0"_s},        {u"7 x"_s, "07", u"x"_s},       {u"-5"_s, "", u"-5"_s},
-            {u"+5"_s, "05", {}},           {u"0.4"_s, "00", {}},           {u"2.5 3.5"_s, "0204", {}},
-            {u"255.4"_s, "ff", {}},        {u"9 255.5"_s, "09", u"255.5"_s}, {u"1e400"_s, "", u"1e400"_s},
-            {u"  7   8  \r\n\r\n9 \r\n"_s, "070809", {}}, {u"   \r\n  "_s, "", {}}, {QString(), "", {}},
+            {u"255"_s, "ff", {}},
+            {u"1 256 2"_s, "01", u"256"_s},
+            {u"1e2"_s, "64", {}},
+            {u"12abc"_s, "0c", {}},
+            {u"0 00 000"_s, "000000", {}},
+            {u"0000"_s, "", u"0000"_s},
+            {u"-0"_s, "", u"-0"_s},
+            {u"7 x"_s, "07", u"x"_s},
+            {u"-5"_s, "", u"-5"_s},
+            {u"+5"_s, "05", {}},
+            {u"0.4"_s, "00", {}},
+            {u"2.5 3.5"_s, "0204", {}},
+            {u"255.4"_s, "ff", {}},
+            {u"9 255.5"_s, "09", u"255.5"_s},
+            {u"1e400"_s, "", u"1e400"_s},
+            {u"  7   8  \r\n\r\n9 \r\n"_s, "070809", {}},
+            {u"   \r\n  "_s, "", {}},
+            {QString(), "", {}},
             // A lone LF or CR is no line break: it stays inside its token.
-            {u"5\n6 7"_s, "0507", {}},     {u"\n7"_s, "07", {}},           {u"8\r9"_s, "08", {}},
+            {u"5\n6 7"_s, "0507", {}},
+            {u"\n7"_s, "07", {}},
+            {u"8\r9"_s, "08", {}},
             {u"4\r\r\n5"_s, "0405", {}},
         };
         for (const Case& c : cases) {
@@ -90,11 +104,25 @@ private Q_SLOTS:
     void readsNumericValues()
     {
         const QList<std::pair<QString, double>> cases{
-            {{}, 0},           {u"abc"_s, 0},    {u"  \t 42"_s, 42}, {u"-3"_s, -3},    {u"1.5e1"_s, 15},
-            {u"1E+2x"_s, 100}, {u"2e-1"_s, 0.2}, {u"5e"_s, 5},       {u"5e+"_s, 5},    {u".5"_s, 0.5},
-            {u"7."_s, 7},      {u"."_s, 0},      {u"+"_s, 0},        {u"0012"_s, 12},  {u"1 2"_s, 1},
-            {u"1,5"_s, 1},     {u"\u0661\u0662"_s, 0},  // no locale's comma, only ASCII digits
-            {u"1e-99999"_s, 0}, {u"0."_s + u"0"_s.repeated(400) + u"1"_s, 0},
+            {{}, 0},
+            {u"abc"_s, 0},
+            {u"  \t 42"_s, 42},
+            {u"-3"_s, -3},
+            {u"1.5e1"_s, 15},
+            {u"1E+2x"_s, 100},
+            {u"2e-1"_s, 0.2},
+            {u"5e"_s, 5},
+            {u"5e+"_s, 5},
+            {u".5"_s, 0.5},
+            {u"7."_s, 7},
+            {u"."_s, 0},
+            {u"+"_s, 0},
+            {u"0012"_s, 12},
+            {u"1 2"_s, 1},
+            {u"1,5"_s, 1},
+            {u"\u0661\u0662"_s, 0},  // no locale's comma, only ASCII digits
+            {u"1e-99999"_s, 0},
+            {u"0."_s + u"0"_s.repeated(400) + u"1"_s, 0},
         };
         for (const auto& [text, value] : cases)
             QCOMPARE(NumericValue(text), value);
@@ -106,8 +134,8 @@ private Q_SLOTS:
         for (const QString& notWhole : {u"12abc"_s, u"5e"_s, u"5 5"_s, QString(), u"."_s})
             QVERIFY2(!WholeNumericValue(notWhole), qPrintable(notWhole));
 
-        const QList<std::pair<double, double>> rounding{{0.5, 0},    {1.5, 2},      {2.5, 2},   {2.4999, 2},
-                                                        {2.5001, 3}, {254.5, 254},  {255.5, 256}, {-2.5, -2},
+        const QList<std::pair<double, double>> rounding{{0.5, 0},    {1.5, 2},     {2.5, 2},     {2.4999, 2},
+                                                        {2.5001, 3}, {254.5, 254}, {255.5, 256}, {-2.5, -2},
                                                         {-3.5, -4},  {7, 7}};
         for (const auto& [value, rounded] : rounding)
             QCOMPARE(RoundHalfEven(value), rounded);

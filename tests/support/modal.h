@@ -10,8 +10,7 @@
 // Answers the next modal dialog of type T, once it is up, by calling answer
 // with it. Call before the code that opens the dialog; the answer runs from
 // the dialog's own event loop.
-template <typename T>
-void WhenModal(std::function<void(T*)> answer, int timeoutMs = 10000)
+template <typename T> void WhenModal(std::function<void(T*)> answer, int timeoutMs = 10000)
 {
     auto* timer = new QTimer(qApp);
     auto* waited = new int(0);
@@ -46,10 +45,10 @@ inline void ChooseFile(QFileDialog* dialog, const QString& path)
     if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         name->setText(path);
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
-    QPushButton* accept = buttons ? buttons->button(dialog->acceptMode() == QFileDialog::AcceptSave
-                                                        ? QDialogButtonBox::Save
-                                                        : QDialogButtonBox::Open)
-                                  : nullptr;
+    QPushButton* accept = buttons
+        ? buttons->button(dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
+                                                                          : QDialogButtonBox::Open)
+        : nullptr;
     if (accept)
         accept->click();
 }

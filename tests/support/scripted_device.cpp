@@ -4,8 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
-ScriptedDevice::ScriptedDevice(Pty& pty)
-    : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read)
+ScriptedDevice::ScriptedDevice(Pty& pty) : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read)
 {
     connect(&notifier_, &QSocketNotifier::activated, this, &ScriptedDevice::OnReadable);
 }

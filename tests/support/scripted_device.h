@@ -20,9 +20,9 @@ public:
 
     explicit ScriptedDevice(Pty& pty);
 
-    QByteArray Received;    // every byte the program wrote, in order
-    QList<int> Fetches;     // scene numbers asked for
-    QList<Burst> Reply;     // what answers a fetch; empty: silence
+    QByteArray Received;  // every byte the program wrote, in order
+    QList<int> Fetches;   // scene numbers asked for
+    QList<Burst> Reply;   // what answers a fetch; empty: silence
     // Goes silent for good (the master is closed) after this many reply
     // bytes; negative: never.
     qsizetype HangUpAfter = -1;
