@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // Times the grid conversions and filling the window's grid. Run it from a
 // build: build/bench/brindlewick_bench (add --benchmark_filter=… to pick).
 #include "app/form1.h"

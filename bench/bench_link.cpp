@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // How soon the end of a reply is found, on a real serial port (a
 // pseudo-terminal with the scripted device): for each exchange, the time
 // from the last reply byte to the grid being filled, less the one second of

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // libFuzzer target for the grid parse and the reading of a number. On every
 // input: no crash, a stopped parse has said exactly one thing and a finished
 // one nothing, the bytes read survive a format-and-parse round trip, and a

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 #include "platform/qt_serial_link.h"
 
 #include "platform/failure.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Brindlewick developers
 # Builds the fuzz target with clang into build-fuzz/, replays the seed corpus
 # and every saved regression input, then fuzzes for FUZZ_SECONDS (default 60).
 # A failing input is saved under build-fuzz/crashes/; copy it into

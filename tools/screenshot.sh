@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Brindlewick developers
 # Makes docs/screenshot.png, the README's picture of the window: starts the
 # built program under a virtual X server (Xvfb) and captures its window.
 # Needs a build (./run or ./test first); installs Xvfb and ImageMagick.

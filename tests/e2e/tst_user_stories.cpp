@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // Whole user stories on the real program: the real window with the real Qt
 // dialogs (answered through their own widgets), the real serial port on a
 // pseudo-terminal with the scripted device, and real files.

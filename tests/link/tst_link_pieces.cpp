@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // The device link's logic, through the window, with doubles for the port
 // and the dialogs and a clock moved by hand.
 #include "app/form1.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // The send and receive commands on a real serial port: a pseudo-terminal
 // with the scripted device on its far end.
 #include "app/form1.h"

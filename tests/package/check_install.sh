@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Brindlewick developers
 # Installs the build into a scratch folder and packs it as a .deb, then
 # checks that both hold the program, its menu entry and its icon.
 set -euo pipefail

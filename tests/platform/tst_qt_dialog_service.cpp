@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
 // The Qt dialogs, answered through their own widgets.
 #include "platform/failure.h"
 #include "platform/qt_dialog_service.h"
