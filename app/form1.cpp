@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,9 +55,15 @@ QRadioButton* MakeOption(QWidget* parent, const char* name, const QString& capti
     return option;
 }
 
-}  // namespace
-
-namespace {
+// Every size the icon comes in, so the title bar and the task switcher each
+// get a sharp one.
+QIcon AppIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(u":/icons/brindlewick-%1.png"_s.arg(size), QSize(size, size));
+    return icon;
+}
 
 Clock& SystemClock()
 {
@@ -93,6 +100,7 @@ void Form1::CreateControls()
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Brindlewick"_s);
+    setWindowIcon(AppIcon());
     setFixedSize(ClientWidth, ClientHeight);
     setFont(MakeFont(u"Tahoma"_s, 8.25, false));
 

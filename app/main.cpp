@@ -14,11 +14,14 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Brindlewick"_s);
     QApplication::setApplicationVersion(QStringLiteral(BRINDLEWICK_VERSION));
+    // Lets a Wayland compositor match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(u"org.brindlewick.Brindlewick"_s);
 
     QtDialogService dialogs;
     QtSerialLink serial;
     Form1 window(dialogs, serial);
     dialogs.SetParent(&window);
+    QApplication::setWindowIcon(window.windowIcon());
     window.show();
     return app.exec();
 }

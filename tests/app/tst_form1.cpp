@@ -55,6 +55,9 @@ private Q_SLOTS:
     {
         Form1& f = *form_;
         QCOMPARE(f.windowTitle(), u"Brindlewick"_s);
+        // The icon is built in, in sizes from the title bar's to the task switcher's.
+        QCOMPARE(f.windowIcon().availableSizes().size(), 7);
+        QVERIFY(!f.windowIcon().pixmap(256).isNull());
         QCOMPARE(f.Combo1->count(), 32);
         QCOMPARE(f.Combo1->itemText(31), u"32"_s);
         QCOMPARE(f.Combo1->currentText(), u"1"_s);

@@ -1,27 +1,28 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # SPDX-FileCopyrightText: 2026 The Brindlewick developers
-# Installs the build into a scratch folder and packs it as a .deb, then
-# checks that both hold the program, its menu entry and its icon.
+# Installs the build into a scratch folder and packs it as a .deb, then holds
+# both to what Debian's own checkers (lintian, appstreamcli,
+# desktop-file-validate) accept: any error or warning fails.
 set -euo pipefail
 build="$1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
+id=org.brindlewick.Brindlewick
 
 cmake --install "$build" --prefix "$scratch/usr" >/dev/null
-test -x "$scratch/usr/bin/brindlewick"
-desktop="$scratch/usr/share/applications/brindlewick.desktop"
-grep -qx 'Exec=brindlewick' "$desktop"
-grep -qx 'Icon=brindlewick' "$desktop"
-test -s "$scratch/usr/share/icons/hicolor/scalable/apps/brindlewick.svg"
-if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
-
-(cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null)
-deb="$(ls "$scratch"/deb/brindlewick_*.deb)"
-contents="$(dpkg-deb -c "$deb")"
-for path in ./usr/bin/brindlewick ./usr/share/applications/brindlewick.desktop \
-            ./usr/share/icons/hicolor/scalable/apps/brindlewick.svg; do
-  grep -q " $path\$" <<<"$contents" || { echo "missing from the package: $path"; exit 1; }
+share="$scratch/usr/share"
+for file in bin/brindlewick share/man/man1/brindlewick.1.gz share/applications/$id.desktop \
+            share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/brindlewick.svg \
+            share/icons/hicolor/48x48/apps/brindlewick.png share/doc/brindlewick/copyright; do
+  test -s "$scratch/usr/$file" || { echo "not installed: $file"; exit 1; }
 done
-dpkg-deb -f "$deb" Depends | grep -q libqt6serialport6
+desktop-file-validate "$share/applications/$id.desktop"
+appstreamcli validate --no-net --no-color "$share/metainfo/$id.metainfo.xml"
+
+(cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null 2>&1)
+deb="$(ls "$scratch"/deb/brindlewick_*.deb)"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6serialport6' || { echo "Depends was not computed from the binary"; exit 1; }
+report="$(lintian --allow-root --fail-on error,warning --tag-display-limit 0 "$deb")" || { echo "$report"; exit 1; }
+echo "lintian: ${report:-clean}"
 echo "installs and packs: $(basename "$deb")"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Brindlewick developers
+#
+# Remakes the PNG icons in app/icons/ from app/icons/brindlewick.svg after the
+# SVG changes. The PNGs are kept in the tree so that the window icon needs
+# no SVG support at run time. Needs rsvg-convert (librsvg2-bin).
+set -euo pipefail
+icons="$(cd "$(dirname "${BASH_SOURCE[0]}")/../app/icons" && pwd)"
+for size in 16 24 32 48 64 128 256; do
+  rsvg-convert -w "$size" -h "$size" "$icons/brindlewick.svg" -o "$icons/brindlewick-$size.png"
+done
+echo "wrote $(ls "$icons"/*.png | wc -l) icons in $icons"
