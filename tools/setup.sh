@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Shared by ./run and ./test: installs what is missing (Debian packages),
-# then configures once and builds what changed. BRINDLEWICK_BUILD_DIR picks
-# another build folder, BRINDLEWICK_CMAKE_ARGS adds options to its first
-# configure.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Brindlewick developers
+#
+# Shared by ./run and ./test: installs the Debian packages that are missing,
+# then configures once and builds what changed.
+#   tools/setup.sh          what building and running need
+#   tools/setup.sh --test   that and what testing needs
+# BRINDLEWICK_BUILD_DIR picks another build folder, BRINDLEWICK_CMAKE_ARGS
+# adds options to its first configure.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -12,29 +17,79 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev
   fonts-liberation fonts-dejavu-core
-  libbenchmark-dev
-  clang libclang-rt-dev
 )
+testing=0
+if [ "${1:-}" = "--test" ]; then
+  testing=1
+  packages+=(
+    libbenchmark-dev      # benchmarks
+    clang libclang-rt-dev # fuzzing
+    clang-format          # the formatting check
+    dpkg-dev lintian appstream desktop-file-utils  # the package checks
+  )
+fi
+
+# Stops with one message: what is missing and how to install it by hand.
+cannot_install() {
+  local why="$1"
+  {
+    echo
+    echo "Brindlewick needs these Debian packages, which are not installed:"
+    echo "  ${missing[*]}"
+    echo "They could not be installed: $why."
+    echo "As root (su -), run this, then run this command again:"
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}"
+  } >&2
+  exit 1
+}
+
+install_missing() {
+  local as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null 2>&1 || cannot_install "sudo is not available and you are not root"
+    # A password can be typed only at a terminal.
+    if [ -t 0 ]; then as_root=(sudo); else as_root=(sudo -n); fi
+    "${as_root[@]}" true 2>/dev/null || cannot_install "sudo did not let you run commands as root"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  local log
+  log="$(mktemp)"
+  # Package lists that are missing or older than a day would make apt report
+  # packages it cannot find; refresh them first, quietly. A refresh that
+  # finds nothing new leaves the lists' dates alone but touches partial/.
+  local lists=/var/lib/apt/lists
+  if ! compgen -G "$lists/*_Packages*" >/dev/null ||
+    [ -z "$(find "$lists" "$lists/partial" -maxdepth 1 -mmin -1440 \( -name '*_Packages*' -o -name partial \) 2>/dev/null)" ]; then
+    echo "Refreshing the package lists…"
+    "${as_root[@]}" apt-get update -qq >"$log" 2>&1 ||
+      cannot_install "the package lists could not be refreshed ($(grep -m1 -E '^(E|Err|W):' "$log" || tail -n 1 "$log"))"
+  fi
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$log" 2>&1 ||
+    cannot_install "apt-get failed ($(grep -m1 '^E:' "$log" || tail -n 1 "$log"))"
+  rm -f "$log"
+}
 
 if command -v dpkg-query >/dev/null 2>&1; then
   missing=()
   for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
   done
-  if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
-    export DEBIAN_FRONTEND=noninteractive
-    # A fresh machine may have no package lists yet, or stale ones.
-    "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}" ||
-      { "${sudo[@]}" apt-get update && "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; }
-  fi
+  if ((${#missing[@]})); then install_missing; fi
 else
-  echo "Not a Debian system: install ${packages[*]} (or their equivalents) yourself." >&2
+  echo "Not a Debian system: make sure ${packages[*]} (or their equivalents) are installed." >&2
+  command -v cmake >/dev/null 2>&1 || { echo "cmake is missing: install it, then run this command again." >&2; exit 1; }
 fi
 
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja ${BRINDLEWICK_CMAKE_ARGS:-}
+elif ((testing)); then
+  # Look again for what the test set-up may have just installed (the
+  # benchmark library) in a folder that ./run configured.
+  cmake "$build" >/dev/null
 fi
-cmake --build "$build"
+if ((testing)); then
+  cmake --build "$build"
+else
+  cmake --build "$build" --target brindlewick
+fi
