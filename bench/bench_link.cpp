@@ -2,7 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
 // How soon the end of a reply is found, on a real serial port (a
-// pseudo-terminal with the scripted device): for each exchange, the time
+// pseudo-terminal, the bench playing the device): for each exchange, the time
 // from the last reply byte to the grid being filled, less the one second of
 // silence that ends a reply; and how often Timer1 ticks while idle.
 // Run: build/bench/brindlewick_link_bench [exchanges] [idle seconds]
@@ -10,7 +10,7 @@
 #include "app/grid_text_box.h"
 #include "platform/qt_serial_link.h"
 #include "support/fake_dialog_service.h"
-#include "support/scripted_device.h"
+#include "support/pty.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,7 +31,6 @@ int main(int argc, char** argv)
     const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 5;
 
     Pty pty;
-    ScriptedDevice device(pty);
     FakeDialogService dialogs;
     QtSerialLink serial([&] { return QList<PortDevice>{pty.AsPort()}; });
     Form1 form(dialogs, serial);
@@ -40,19 +39,25 @@ int main(int argc, char** argv)
     clock.start();
     qint64 lastByteNs = 0;
     qint64 filledNs = 0;
-    QObject::connect(&device, &ScriptedDevice::ReplySent, [&] { lastByteNs = clock.nsecsElapsed(); });
     QObject::connect(form.Text1->document(), &QTextDocument::contentsChanged, [&] { filledNs = clock.nsecsElapsed(); });
 
     SceneBytes reply(256, '\0');
     for (int i = 0; i < 256; ++i)
         reply[i] = static_cast<char>(i);
-    device.Reply = {{20, reply}};
 
     QList<double> latenciesMs;
     for (int i = 0; i < exchanges; ++i) {
         filledNs = 0;
         dialogs.InputAnswers = {QStringLiteral("5")};
         form.Command3->click();
+        // The device answers the fetch frame 20 ms later.
+        if (pty.Read(3) != QByteArray::fromHex("2c05cc")) {
+            std::fprintf(stderr, "exchange %d: no fetch frame\n", i + 1);
+            return 1;
+        }
+        QTest::qWait(20);
+        pty.Write(reply);
+        lastByteNs = clock.nsecsElapsed();
         while (filledNs == 0 && clock.elapsed() < (i + 1) * 5000LL)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (filledNs == 0 || !dialogs.Messages.isEmpty()) {

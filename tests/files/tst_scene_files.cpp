@@ -1,25 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
-#include "app/form1.h"
+// Scene files on a real disk: the file routines, and the load and save
+// commands through the window with dialogs answered from queues.
 #include "app/grid_text_box.h"
-#include "files/load_save.h"
 #include "files/scene_file.h"
-#include "platform/failure.h"
-#include "support/fake_dialog_service.h"
-#include "support/fake_serial_link.h"
 #include "support/files.h"
+#include "support/window_fixture.h"
 
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -43,206 +37,154 @@ private Q_SLOTS:
     {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
-        dialogs_ = FakeDialogService{};
-        form_ = std::make_unique<Form1>(dialogs_, serial_);
+        w_.Reset();
     }
 
-    void readsAndWritesRawBytes()
-    {
-        Ecrire(Path(u"all.bin"_s), AllValues());
-        QCOMPARE(Contents(Path(u"all.bin"_s)), AllValues());
-        QCOMPARE(Lire(Path(u"all.bin"_s)), AllValues());
-
-        Put(Path(u"empty.bin"_s), {});
-        QCOMPARE(Lire(Path(u"empty.bin"_s)), SceneBytes());
-
-        Put(Path(u"long.bin"_s), QByteArray(1000, 'x'));
-        Ecrire(Path(u"long.bin"_s), "\x01\x02");
-        QCOMPARE(Contents(Path(u"long.bin"_s)), QByteArray("\x01\x02"));
-
-        // Exactly the limit is a scene; one byte more is not.
-        Put(Path(u"limit.bin"_s), QByteArray(MaxSceneBytes, '\x07'));
-        QCOMPARE(Lire(Path(u"limit.bin"_s)).size(), MaxSceneBytes);
-        Put(Path(u"big.bin"_s), QByteArray(MaxSceneBytes + 1, '\x07'));
-        try {
-            Lire(Path(u"big.bin"_s));
-            QFAIL("a file over the limit was read");
-        } catch (const Failure& failure) {
-            QVERIFY2(failure.Description.contains(u"more than a scene can"_s), qPrintable(failure.Description));
-        }
-    }
-
-    void writesInPlaceOfTheOldFileOnlyWhenComplete()
+    void readsAndWritesRawBytesInPlaceOfTheOldFile()
     {
         const QString target = Path(u"target.bin"_s);
-        Put(target, "old");
+        Put(target, QByteArray(1000, 'x'));
         QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-        Ecrire(target, "new");
-        QCOMPARE(Contents(target), QByteArray("new"));
-        // Owner, group and others; Qt adds the current user's own bits.
-        const QFile::Permissions kept = QFile::permissions(target) & QFile::Permissions(0x7077);
-        QCOMPARE(kept, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        NO_FAILURE(Ecrire(target, AllValues()));
+        QCOMPARE(Contents(target), AllValues());
+        NO_FAILURE(QCOMPARE(Lire(target), AllValues()));
+        // Owner, group and others are kept; Qt adds the current user's own bits.
+        QCOMPARE(QFile::permissions(target) & QFile::Permissions(0x7077),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 
         // Through a link the file it names changes; the link stays a link.
         const QString link = Path(u"link.bin"_s);
         QVERIFY(QFile::link(u"target.bin"_s, link));
-        Ecrire(link, "via link");
+        NO_FAILURE(Ecrire(link, "via link"));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(Contents(target), QByteArray("via link"));
-
         // Nothing is left beside the file.
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+
+        // Exactly the limit is a scene; one byte more is not.
+        Put(target, QByteArray(MaxSceneBytes, '\x07'));
+        NO_FAILURE(QCOMPARE(Lire(target).size(), MaxSceneBytes));
+        Put(target, QByteArray(MaxSceneBytes + 1, '\x07'));
+        QVERIFY_THROWS_EXCEPTION(Failure, Lire(target));
     }
 
-    void loadsIntoTheGrid()
+    void loadsIntoTheGridOrSaysWhyNot()
     {
         Put(Path(u"full.bin"_s), AllValues());
         Put(Path(u"five.bin"_s), "\x01\x02\x03\x04\xff");
         Put(Path(u"empty.bin"_s), {});
-        dialogs_.OpenAnswers = {Path(u"full.bin"_s), Path(u"five.bin"_s), Path(u"empty.bin"_s)};
-
-        form_->Command4->click();
-        QCOMPARE(form_->GridText(), FormatSceneGrid(AllValues()));
-        QCOMPARE(form_->GridText().count(u"\r\n"_s), 16);
-        form_->Command4->click();
-        QCOMPARE(form_->GridText(), u"001 002 003 004 255 "_s);
-        form_->Command4->click();
-        QCOMPARE(form_->GridText(), QString());
-        QVERIFY(dialogs_.Messages.isEmpty());
-    }
-
-    void loadReportsWhatCannotBeRead()
-    {
         Put(Path(u"big.bin"_s), QByteArray(MaxSceneBytes + 1, '\0'));
-        const QString before = form_->GridText();
-        dialogs_.OpenAnswers = {std::nullopt};  // cancelled: nothing happens, nothing is said
-        form_->Command4->click();
-        QVERIFY(dialogs_.Messages.isEmpty());
-
-        // A file gone since the dialog, a folder and a file over the limit
-        // are reported; the grid stays.
-        dialogs_.OpenAnswers = {Path(u"gone.bin"_s), dir_->path(), Path(u"big.bin"_s)};
-        for (int i = 0; i < 3; ++i)
-            form_->Command4->click();
-        QCOMPARE(dialogs_.Messages.size(), 3);
-        QVERIFY(dialogs_.Messages[0].Text.contains(u"gone.bin\" is no longer there"_s));
-        QVERIFY(dialogs_.Messages[1].Text.contains(u"is a folder"_s));
-        QVERIFY(dialogs_.Messages[2].Text.contains(u"big.bin"_s));
-        for (const FakeDialogService::Message& message : dialogs_.Messages) {
-            QCOMPARE(message.Style, MsgBoxStyle::Exclamation);
-            QCOMPARE(message.Title.value_or(QString()), u"TOVRAK Updater"_s);
+        w_.Dialogs.OpenAnswers = {Path(u"full.bin"_s), Path(u"five.bin"_s), Path(u"empty.bin"_s)};
+        for (const QString& grid : {FormatSceneGrid(AllValues()), u"001 002 003 004 255 "_s, QString()}) {
+            CLICK(w_, Command4);
+            QCOMPARE(w_.Form->GridText(), grid);
         }
-        QCOMPARE(form_->GridText(), before);
+        QVERIFY(w_.Dialogs.Messages.isEmpty());
+
+        // Cancelled: nothing is said. A file gone since the dialog, a folder
+        // and a file over the limit are reported; the grid stays.
+        w_.Form->SetGridText(u"009 "_s);
+        w_.Dialogs.OpenAnswers = {std::nullopt, Path(u"gone.bin"_s), dir_->path(), Path(u"big.bin"_s)};
+        for (int i = 0; i < 4; ++i)
+            CLICK(w_, Command4);
+        const QStringList said = w_.Dialogs.Said();
+        QCOMPARE(said.size(), 3);
+        QVERIFY2(said[0].contains(u"gone.bin\" is no longer there"_s), qPrintable(said[0]));
+        QVERIFY2(said[1].contains(u"is a folder"_s), qPrintable(said[1]));
+        QVERIFY2(said[2].contains(u"big.bin"_s), qPrintable(said[2]));
+        for (const QString& message : said)
+            QVERIFY2(message.startsWith(u"TOVRAK Updater|"_s) && message.endsWith(u"|48"_s), qPrintable(message));
+        QCOMPARE(w_.Form->GridText(), u"009 "_s);
     }
 
     void savesAndAsksBeforeReplacing()
     {
         const QString file = Path(u"scene.bin"_s);
-        dialogs_.SaveAnswers = {file};
-        form_->Command5->click();
-        QCOMPARE(Contents(file), SceneBytes(256, '\0'));  // the blank grid
-        QVERIFY(dialogs_.Messages.isEmpty());             // a new file: no question
+        w_.Dialogs.SaveAnswers = {file};
+        CLICK(w_, Command5);
+        QCOMPARE(Contents(file), SceneBytes(256, '\0'));  // the blank grid; a new file: no question
+        QVERIFY(w_.Dialogs.Messages.isEmpty());
 
         // Every byte value survives save and load.
-        form_->SetGridText(FormatSceneGrid(AllValues()));
-        dialogs_.SaveAnswers = {file};
-        dialogs_.MsgBoxAnswers = {MsgBoxResult::Yes};
-        form_->Command5->click();
-        QCOMPARE(dialogs_.Messages.size(), 1);
-        QCOMPARE(dialogs_.Messages[0].Text, u"File already exists. Overwrite?"_s);
-        QCOMPARE(dialogs_.Messages[0].Style, MsgBoxStyle::YesNo | MsgBoxStyle::Question);
-        QCOMPARE(dialogs_.Messages[0].Title.value_or(QString()), u"TOVRAK Updater"_s);
-        form_->SetGridText(QString());
-        dialogs_.OpenAnswers = {file};
-        form_->Command4->click();
-        QCOMPARE(form_->GridText(), FormatSceneGrid(AllValues()));
+        w_.Form->SetGridText(FormatSceneGrid(AllValues()));
+        w_.Dialogs.SaveAnswers = {file};
+        w_.Dialogs.MsgBoxAnswers = {MsgBoxResult::Yes};
+        CLICK(w_, Command5);
+        QCOMPARE(w_.Dialogs.Said(), QStringList{u"TOVRAK Updater|File already exists. Overwrite?|36"_s});
+        w_.Form->SetGridText(QString());
+        w_.Dialogs.OpenAnswers = {file};
+        CLICK(w_, Command4);
+        QCOMPARE(w_.Form->GridText(), FormatSceneGrid(AllValues()));
 
         // No leaves the file as it was; a cancelled dialog changes nothing.
-        form_->SetGridText(u"9"_s);
-        dialogs_.SaveAnswers = {file, std::nullopt};
-        dialogs_.MsgBoxAnswers = {MsgBoxResult::No};
-        form_->Command5->click();
-        form_->Command5->click();
+        w_.Form->SetGridText(u"9"_s);
+        w_.Dialogs.SaveAnswers = {file, std::nullopt};
+        w_.Dialogs.MsgBoxAnswers = {MsgBoxResult::No};
+        CLICK(w_, Command5);
+        CLICK(w_, Command5);
         QCOMPARE(Contents(file), AllValues());
-        QCOMPARE(dialogs_.Messages.size(), 2);  // only the question
-    }
+        QCOMPARE(w_.Dialogs.Messages.size(), 2);  // only the question
 
-    void saveDoesNothingForAnEmptyOrBadGrid()
-    {
-        form_->Command6->click();  // Clear
-        form_->Command5->click();
-        QCOMPARE(dialogs_.FileDialogsShown, 0);
-
-        form_->SetGridText(u"001 256"_s);
-        form_->Command5->click();
-        QCOMPARE(dialogs_.FileDialogsShown, 0);
-        QCOMPARE(dialogs_.Messages.size(), 1);
-        QCOMPARE(dialogs_.Messages[0].Text, u"256 is not between 0 and 255"_s);
-        QCOMPARE(dialogs_.Messages[0].Title.value_or(QString()), u"Save Scene"_s);
+        // An empty grid asks nothing; a bad entry is named and nothing is asked.
+        w_.Dialogs = FakeDialogService{};
+        for (const QString& grid : {QString(), u"001 256"_s}) {
+            w_.Form->SetGridText(grid);
+            CLICK(w_, Command5);
+        }
+        QCOMPARE(w_.Dialogs.FileDialogsShown, 0);
+        QCOMPARE(w_.Dialogs.Said(), QStringList{u"Save Scene|256 is not between 0 and 255|16"_s});
     }
 
     void aFailedSaveIsReportedAndKeepsTheOldFile()
     {
-        // Names that fail for root too: a missing folder, a folder, and an
-        // existing file whose name leaves no room for the file written beside it.
-        const QString longName = Path(QString(250, u'n') + u".bin"_s);
-        Put(longName, "old scene");
-        const QStringList targets{Path(u"no-such-folder/x.bin"_s), dir_->path(), longName};
-        for (const QString& target : targets) {
-            dialogs_.SaveAnswers = {target};
-            dialogs_.MsgBoxAnswers = {MsgBoxResult::Yes};
-            dialogs_.Messages.clear();
-            form_->Command5->click();
-            QVERIFY2(!dialogs_.Messages.isEmpty(), qPrintable(target));
-            const FakeDialogService::Message& said = dialogs_.Messages.last();
-            QVERIFY2(said.Text.startsWith(u"The scene could not be saved to"_s), qPrintable(said.Text));
-            QVERIFY2(said.Text.contains(QDir::toNativeSeparators(target)), qPrintable(said.Text));
-            QCOMPARE(said.Style, MsgBoxStyle::Exclamation);
-            QCOMPARE(said.Title.value_or(QString()), u"Save Scene"_s);
-        }
-        QCOMPARE(Contents(longName), QByteArray("old scene"));
-    }
-
-    void aFullDiskKeepsTheOldFile()
-    {
-        const QString mount = Path(u"small"_s);
+        // Names that fail for root too: a missing folder, a folder, an existing
+        // file whose name leaves no room for the file written beside it; and,
+        // where a small disk can be mounted, a scene larger than the disk.
+        const QString longName = Path(QString(250, u'n') + u".bin"_s), mount = Path(u"small"_s);
+        const QString onSmallDisk = mount + u"/scene.bin"_s;
+        QStringList targets{Path(u"no-such-folder/x.bin"_s), dir_->path(), longName};
         QVERIFY(QDir().mkpath(mount));
-        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mount}) != 0)
-            QSKIP("cannot mount a small tmpfs here (needs root and mount rights)");
-        const auto unmount = qScopeGuard([&] { QProcess::execute(u"umount"_s, {mount}); });
-
-        const QString file = mount + u"/scene.bin"_s;
-        // The new scene is larger than the whole disk: cutting the old file
-        // first would lose it and still not fit the new one.
+        const bool mounted =
+            QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mount}) == 0;
+        const auto unmount = qScopeGuard([&] { mounted&& QProcess::execute(u"umount"_s, {mount}); });
+        if (mounted)
+            targets << onSmallDisk;
+        else
+            qWarning("cannot mount a small tmpfs here (needs root and mount rights): full disk not tried");
         const QByteArray old(20 * 1024, '\x05');
-        Put(file, old);
-        form_->SetGridText(FormatSceneGrid(QByteArray(80 * 1024, '\x06')));
-        dialogs_.SaveAnswers = {file};
-        dialogs_.MsgBoxAnswers = {MsgBoxResult::Yes};
-        form_->Command5->click();
-        QCOMPARE(dialogs_.Messages.size(), 2);  // the question, then the failure
-        QVERIFY(dialogs_.Messages[1].Text.contains(u"could not be saved"_s));
-        QCOMPARE(Contents(file), old);
-        QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no leftovers
+        for (const QString& target : {longName, onSmallDisk})
+            Put(target, old);
+        w_.Form->SetGridText(FormatSceneGrid(QByteArray(80 * 1024, '\x06')));
+        for (const QString& target : targets) {
+            w_.Dialogs = FakeDialogService{};
+            w_.Dialogs.SaveAnswers = {target};
+            w_.Dialogs.MsgBoxAnswers = {MsgBoxResult::Yes};
+            CLICK(w_, Command5);
+            const QString said = w_.Dialogs.Said().value(w_.Dialogs.Messages.size() - 1);
+            QVERIFY2(said.startsWith(u"Save Scene|The scene could not be saved to"_s) && said.endsWith(u"|48"_s),
+                     qPrintable(said));
+            QVERIFY2(said.contains(QDir::toNativeSeparators(target)), qPrintable(said));
+        }
+        QCOMPARE(Contents(longName), old);
+        if (mounted) {
+            QCOMPARE(Contents(onSmallDisk), old);
+            QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no leftovers
+        }
     }
 
     void loadsAFileDroppedOnTheWindow()
     {
         Put(Path(u"drop.bin"_s), "\x0a\x0b");
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(Path(u"drop.bin"_s))});
-
-        for (QWidget* target : {static_cast<QWidget*>(form_->Text1->viewport()), static_cast<QWidget*>(form_.get())}) {
-            form_->SetGridText(u"000 "_s);
-            const QPoint at(10, 10);
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QWidget* target : {w_.Form->Text1->viewport(), static_cast<QWidget*>(w_.Form.get())}) {
+            w_.Form->SetGridText(u"000 "_s);
+            QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(target, &enter);
             QVERIFY(enter.isAccepted());
-            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(target, &drop);
-            QCOMPARE(form_->GridText(), u"010 011 "_s);  // loaded, not the path typed in
+            QCOMPARE(w_.Form->GridText(), u"010 011 "_s);  // loaded, not the path typed in
         }
     }
 
@@ -250,9 +192,7 @@ private:
     QString Path(const QString& name) const { return dir_->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> dir_;
-    FakeDialogService dialogs_;
-    FakeSerialLink serial_;
-    std::unique_ptr<Form1> form_;
+    WindowFixture w_;
 };
 
 QTEST_MAIN(TestSceneFiles)

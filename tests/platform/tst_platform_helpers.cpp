@@ -4,7 +4,6 @@
 #include "platform/failure.h"
 #include "platform/line_settings.h"
 #include "platform/port_devices.h"
-#include "platform/qt_dialog_service.h"
 
 #include <QTest>
 
@@ -57,12 +56,6 @@ private Q_SLOTS:
                 QVERIFY2(failure.Description.contains(u'"' + bad + u'"'), qPrintable(failure.Description));
             }
         }
-    }
-
-    void convertsFileFilters()
-    {
-        QCOMPARE(QtNameFilters(u"TOVRAK bin Files (*.bin)|*.bin"_s), QStringList{u"TOVRAK bin Files (*.bin)"_s});
-        QCOMPARE(QtNameFilters(u"Text|*.txt;*.log|All|*.*"_s), (QStringList{u"Text (*.txt *.log)"_s, u"All (*.*)"_s}));
     }
 };
 

@@ -2,18 +2,11 @@
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
 // The Qt dialogs, answered through their own widgets.
-#include "platform/failure.h"
 #include "platform/qt_dialog_service.h"
 #include "support/modal.h"
 
-#include <QAbstractButton>
-#include <QDir>
-#include <QFile>
 #include <QInputDialog>
-#include <QMessageBox>
-#include <QProgressDialog>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -27,57 +20,40 @@ private Q_SLOTS:
         qputenv("HOME", home_.path().toLocal8Bit());
     }
 
-    void showsMessageBoxStyles()
-    {
-        QtDialogService dialogs;
-        struct Case {
-            int style;
-            std::optional<QString> title;
-            QMessageBox::Icon icon;
-            QMessageBox::StandardButtons buttons;
-            QMessageBox::StandardButton press;
-            int result;
-        };
-        const QList<Case> cases{
-            {36, u"TOVRAK Updater"_s, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, 6},
-            {36, u"TOVRAK Updater"_s, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, 7},
-            {0, std::nullopt, QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok, 1},
-            {16, u"Send Scene"_s, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, 1},
-            {48, u"Save Scene"_s, QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok, 1},
-            {64, u"Brindlewick"_s, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok, 1},
-        };
-        for (const Case& c : cases) {
-            QMessageBox seen;
-            WhenModal<QMessageBox>([&](QMessageBox* box) {
-                seen.setWindowTitle(box->windowTitle());
-                seen.setText(box->text());
-                seen.setIcon(box->icon());
-                seen.setStandardButtons(box->standardButtons());
-                box->button(c.press)->click();
-            });
-            QCOMPARE(dialogs.MsgBox(u"<b>plain</b>"_s, c.style, c.title), c.result);
-            QCOMPARE(seen.windowTitle(), c.title.value_or(u"Brindlewick"_s));
-            QCOMPARE(seen.text(), u"<b>plain</b>"_s);
-            QCOMPARE(seen.icon(), c.icon);
-            QCOMPARE(seen.standardButtons(), c.buttons);
-        }
-    }
+    void cleanup() { VERIFY_NO_STRAY_DIALOGS(); }
 
-    void asksForOneLineOfText()
+    void showsMessageAndInputBoxes()
     {
-        QtDialogService dialogs;
+        // style, title -> icon, buttons; the button pressed -> the result
+        const QList<std::tuple<int, std::optional<QString>, QMessageBox::Icon, QMessageBox::StandardButton, int>> cases{
+            {36, u"TOVRAK Updater"_s, QMessageBox::Question, QMessageBox::Yes, 6},
+            {36, u"TOVRAK Updater"_s, QMessageBox::Question, QMessageBox::No, 7},
+            {0, std::nullopt, QMessageBox::NoIcon, QMessageBox::Ok, 1},
+            {16, u"Send Scene"_s, QMessageBox::Critical, QMessageBox::Ok, 1},
+            {48, u"Save Scene"_s, QMessageBox::Warning, QMessageBox::Ok, 1},
+            {64, u"Brindlewick"_s, QMessageBox::Information, QMessageBox::Ok, 1}};
+        for (const auto& [style, title, icon, press, result] : cases) {
+            QString seen;
+            WhenModal<QMessageBox>([&, press = press](QMessageBox* box) {
+                seen =
+                    u"%1|%2|%3|%4"_s.arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->standardButtons());
+                box->button(press)->click();
+            });
+            const QMessageBox::StandardButtons buttons =
+                style == 36 ? QMessageBox::Yes | QMessageBox::No : QMessageBox::StandardButtons(QMessageBox::Ok);
+            QCOMPARE(QtDialogService().MsgBox(u"<b>plain</b>"_s, style, title), result);
+            QCOMPARE(seen, u"%1|<b>plain</b>|%2|%3"_s.arg(title.value_or(u"Brindlewick"_s)).arg(icon).arg(buttons));
+        }
+
         for (bool accept : {true, false}) {
-            QString label;
-            QString initial = u"unset"_s;
+            QString shown = u"unset"_s;
             WhenModal<QInputDialog>([&](QInputDialog* dialog) {
-                label = dialog->labelText();
-                initial = dialog->textValue();
+                shown = dialog->labelText() + u'|' + dialog->textValue();  // no default answer, ever
                 QTest::keyClicks(dialog->findChild<QLineEdit*>(), u" 5"_s);
                 accept ? dialog->accept() : dialog->reject();
             });
-            QCOMPARE(dialogs.InputBox(u"Scene number ?"_s, u"Send Scene"_s), accept ? u" 5"_s : QString());
-            QCOMPARE(label, u"Scene number ?"_s);
-            QCOMPARE(initial, QString());  // no default answer, ever
+            QCOMPARE(QtDialogService().InputBox(u"Scene number ?"_s, u"Send Scene"_s), accept ? u" 5"_s : QString());
+            QCOMPARE(shown, u"Scene number ?|"_s);
         }
     }
 
@@ -87,35 +63,25 @@ private Q_SLOTS:
         QtDialogService dialogs;
         QTemporaryDir folder;
         const QString existing = folder.filePath(u"scene.bin"_s);
-        QFile file(existing);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QFile(existing).open(QIODevice::WriteOnly);
 
         QString startedIn;
         QStringList filters;
         WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            startedIn = dialog->directory().absolutePath();
-            filters = dialog->nameFilters();
+            startedIn = dialog->directory().absolutePath(), filters = dialog->nameFilters();
             dialog->reject();
         });
-        try {
-            dialogs.ShowOpen(filter, true);
-            QFAIL("a cancelled dialog gave a file");
-        } catch (const Failure& failure) {
-            QCOMPARE(failure.Number, FailureNumber::CancelSelected);
-        }
+        QVERIFY_THROWS_EXCEPTION(Failure, dialogs.ShowOpen(filter, true));  // CancelError
         QCOMPARE(startedIn, QDir(home_.path()).absolutePath());
         QCOMPARE(filters, QStringList{u"TOVRAK bin Files (*.bin)"_s});
+        QCOMPARE(QtNameFilters(u"Text|*.txt;*.log|All|*.*"_s), (QStringList{u"Text (*.txt *.log)"_s, u"All (*.*)"_s}));
         WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-        QCOMPARE(dialogs.ShowSave(filter, false), QString());
+        NO_FAILURE(QCOMPARE(dialogs.ShowSave(filter, false), QString()));
 
-        // Saving onto an existing file asks nothing: the dialog just gives it.
-        int questions = 0;
+        // Saving onto an existing file asks nothing (a question would be a
+        // stray dialog): the dialog just gives it.
         WhenModal<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, existing); });
-        WhenModal<QMessageBox>([&](QMessageBox* box) { ++questions, box->close(); }, 500);
-        QCOMPARE(QDir::fromNativeSeparators(dialogs.ShowSave(filter, true)), existing);
-        QTest::qWait(600);
-        QCOMPARE(questions, 0);
+        NO_FAILURE(QCOMPARE(QDir::fromNativeSeparators(dialogs.ShowSave(filter, true)), existing));
 
         // The save dialog reopens where it was used; the open dialog keeps its own folder.
         for (bool save : {true, false}) {
@@ -123,7 +89,7 @@ private Q_SLOTS:
                 startedIn = dialog->directory().absolutePath();
                 dialog->reject();
             });
-            save ? dialogs.ShowSave(filter, false) : dialogs.ShowOpen(filter, false);
+            NO_FAILURE(save ? dialogs.ShowSave(filter, false) : dialogs.ShowOpen(filter, false));
             QCOMPARE(startedIn, QDir(save ? folder.path() : home_.path()).absolutePath());
         }
         QVERIFY(dialogs.FileExists(existing));
@@ -137,18 +103,16 @@ private Q_SLOTS:
         QTimer work;
         QObject::connect(&work, &QTimer::timeout, [&] { done += 100; });
         work.start(10);
-        QCOMPARE(dialogs.ShowProgress(
-                     u"Sending"_s, u"Send Scene"_s, 1000, [&] { return done; }, 10000),
-                 ProgressOutcome::Finished);
+        const auto progress = [&](int timeoutMs) {
+            return dialogs.ShowProgress(
+                u"Sending"_s, u"Send Scene"_s, 1000, [&] { return done; }, timeoutMs);
+        };
+        QCOMPARE(progress(10000), ProgressOutcome::Finished);
         QVERIFY(done >= 1000);
-        work.stop();
+        done = 10, work.stop();
         WhenModal<QProgressDialog>([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
-        QCOMPARE(dialogs.ShowProgress(
-                     u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 10000),
-                 ProgressOutcome::Cancelled);
-        QCOMPARE(dialogs.ShowProgress(
-                     u"Sending"_s, u"Send Scene"_s, 1000, [] { return 10; }, 200),
-                 ProgressOutcome::TimedOut);
+        QCOMPARE(progress(10000), ProgressOutcome::Cancelled);
+        QCOMPARE(progress(200), ProgressOutcome::TimedOut);
     }
 
 private:

@@ -9,10 +9,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 // Answers dialogs from queues and records every message shown.
 class FakeDialogService final : public DialogService {
@@ -22,18 +23,28 @@ public:
         int Style = 0;
         std::optional<QString> Title;
     };
+    using Answers = QList<std::optional<QString>>;  // nullopt: cancelled
 
     QList<Message> Messages;
-    QList<int> MsgBoxAnswers;                   // next answers; when empty, the first button
-    QStringList InputAnswers;                   // next answers; when empty, "" (cancelled)
-    QStringList InputPrompts;                   // "title: prompt" of every input box
-    QList<std::optional<QString>> OpenAnswers;  // nullopt: cancelled
-    QList<std::optional<QString>> SaveAnswers;
+    QList<int> MsgBoxAnswers;  // next answers; when none, Yes or OK
+    QStringList InputAnswers;  // next answers; when none, "" (cancelled)
+    QStringList InputPrompts;  // "title: prompt" of every input box
+    Answers OpenAnswers, SaveAnswers;
     int FileDialogsShown = 0;
     // Finished runs the event loop until done() reaches total or the time is
     // up; Cancelled presses Cancel at once.
     ProgressOutcome ProgressAnswer = ProgressOutcome::Finished;
-    QStringList ProgressShown;  // "title: text" of every progress dialog
+    QStringList ProgressShown;            // "title: text" of every progress dialog
+    std::function<void()> WhileProgress;  // runs once while a progress dialog is up
+
+    // Every message so far as "title|text|style".
+    QStringList Said() const
+    {
+        QStringList said;
+        for (const Message& m : Messages)
+            said << QStringLiteral("%1|%2|%3").arg(m.Title.value_or(QStringLiteral("-")), m.Text).arg(m.Style);
+        return said;
+    }
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override
     {
@@ -53,8 +64,9 @@ public:
                                  const std::function<qint64()>& done, int timeoutMs) override
     {
         ProgressShown.append(title + QStringLiteral(": ") + text);
-        const QDeadlineTimer deadline(timeoutMs);
-        while (ProgressAnswer == ProgressOutcome::Finished && done() < total) {
+        if (WhileProgress)
+            std::exchange(WhileProgress, {})();
+        for (const QDeadlineTimer deadline(timeoutMs); ProgressAnswer == ProgressOutcome::Finished && done() < total;) {
             if (deadline.hasExpired())
                 return ProgressOutcome::TimedOut;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -64,7 +76,7 @@ public:
     bool FileExists(const QString& path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
 private:
-    QString Answer(QList<std::optional<QString>>& answers, bool cancelError)
+    QString Answer(Answers& answers, bool cancelError)
     {
         ++FileDialogsShown;
         const std::optional<QString> answer = answers.isEmpty() ? std::nullopt : answers.takeFirst();

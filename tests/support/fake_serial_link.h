@@ -19,11 +19,18 @@ class FakeSerialLink final : public SerialLink {
     Q_OBJECT
 public:
     QStringList Log;
-    QByteArray Written;                    // every byte output, in order
-    QList<PortDevice> Devices;             // what Ports() lists
-    std::optional<QString> OpenFailure;    // set: opening fails with this text
-    std::optional<QString> OutputFailure;  // set: writing fails with this text
-    qint64 StuckOutput = 0;                // this many written bytes never leave
+    QByteArray Written;                                 // every byte output, in order
+    QList<PortDevice> Devices;                          // what Ports() lists
+    std::optional<QString> OpenFailure, OutputFailure;  // set: opening or writing fails with this text
+    qint64 StuckOutput = 0;                             // this many written bytes never leave
+
+    // Back to a closed port 1 with nothing logged, written or set to fail.
+    void Reset()
+    {
+        open_ = false, port_ = 1, event_ = 0, settings_ = QStringLiteral("9600,n,8,1");
+        Log.clear(), Written.clear(), waiting_.clear(), Devices.clear();
+        OpenFailure.reset(), OutputFailure.reset(), StuckOutput = 0;
+    }
 
     bool PortOpen() const override { return open_; }
     void SetPortOpen(bool open) override
@@ -35,11 +42,7 @@ public:
         open_ = open;
     }
     int CommPort() const override { return port_; }
-    void SetCommPort(int port) override
-    {
-        Need(!open_);
-        Log << QStringLiteral("port %1").arg(port_ = port);
-    }
+    void SetCommPort(int port) override { Need(!open_), Log << QStringLiteral("port %1").arg(port_ = port); }
     QString Settings() const override { return settings_; }
     void SetSettings(const QString& settings) override
     {
@@ -72,11 +75,7 @@ private:
         if (!state)
             throw Failure{FailureNumber::PortNotOpen, QStringLiteral("not possible with the port as it is")};
     }
-    void Raise(int event)
-    {
-        event_ = event;
-        Q_EMIT OnComm();
-    }
+    void Raise(int event) { event_ = event, Q_EMIT OnComm(); }
 
     bool open_ = false;
     int port_ = 1;

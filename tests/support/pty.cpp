@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,10 +15,8 @@
 Pty::Pty()
 {
     char name[256] = {};
-    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        master_ = slave_ = -1;
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         return;
-    }
     // Raw from the start, so that nothing written before the program sets
     // the line up is echoed or translated.
     termios raw{};
@@ -30,77 +27,55 @@ Pty::Pty()
     slavePath_ = QString::fromLocal8Bit(name);
 }
 
-Pty::~Pty()
-{
-    CloseMaster();
-    CloseSlave();
-}
-
-PortDevice Pty::AsPort(int number) const
-{
-    return PortDevice{number, slavePath_, slavePath_.mid(5), QStringLiteral("pseudo-terminal")};
-}
-
 void Pty::Write(const QByteArray& bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size() && master_ >= 0) {
+    QDeadlineTimer stuck(1000);  // the program has stopped reading
+    for (qsizetype done = 0; done < bytes.size() && master_ >= 0 && !stuck.hasExpired();) {
         const ssize_t n = ::write(master_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n > 0) {
-            done += n;
-        } else if (n < 0 && errno == EAGAIN) {
-            // The program reads it in its event loop; let it.
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        } else if (n < 0 && errno != EINTR) {
+        if (n > 0)
+            done += n, stuck.setRemainingTime(1000);
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;
-        }
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
-}
-
-qsizetype Pty::WriteSome(const QByteArray& bytes)
-{
-    const ssize_t n = master_ >= 0 ? ::write(master_, bytes.constData(), static_cast<size_t>(bytes.size())) : -1;
-    return n > 0 ? n : 0;
 }
 
 QByteArray Pty::Read(qsizetype count, int timeoutMs)
 {
     QByteArray got;
-    QDeadlineTimer deadline(timeoutMs);
-    while (got.size() < count && !deadline.hasExpired() && master_ >= 0) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        got += ReadAvailable();
-        if (got.size() < count) {
-            pollfd pfd{master_, POLLIN, 0};
-            ::poll(&pfd, 1, 2);
-        }
-    }
-    return got;
-}
-
-QByteArray Pty::ReadAvailable()
-{
-    QByteArray got;
+    const QDeadlineTimer deadline(timeoutMs);
     char buffer[4096];
-    while (master_ >= 0) {
+    while (got.size() < count && !deadline.hasExpired() && master_ >= 0) {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        got.append(buffer, n);
+        if (n > 0)
+            got.append(buffer, n);
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return got;
 }
 
-void Pty::CloseMaster()
+QString Pty::LineSettings() const
 {
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
+    termios line{};
+    if (::tcgetattr(master_, &line) != 0)
+        return QStringLiteral("unreadable");
+    const speed_t speed = ::cfgetospeed(&line);
+    const int baud = speed == B38400 ? 38400 : speed == B19200 ? 19200 : speed == B9600 ? 9600 : 0;
+    const char parity = !(line.c_cflag & PARENB) ? 'n' : (line.c_cflag & PARODD) ? 'o' : 'e';
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baud)
+        .arg(QLatin1Char(parity))
+        .arg(5 + ((line.c_cflag & CSIZE) >> 4))
+        .arg(line.c_cflag & CSTOPB ? 2 : 1);
 }
 
-void Pty::CloseSlave()
+void Pty::HangUp()
 {
-    if (slave_ >= 0)
-        ::close(slave_);
-    slave_ = -1;
+    for (int* fd : {&slave_, &master_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
 }

@@ -9,35 +9,27 @@
 #include <QString>
 
 // A pseudo-terminal pair: the program opens the slave by its path as a
-// serial port; the test plays the device on the master.
+// serial port; the test plays the device on the master, running the event
+// loop whenever it waits so that the program goes on meanwhile.
 class Pty {
 public:
     Pty();
-    ~Pty();
+    ~Pty() { HangUp(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
     bool IsOpen() const { return master_ >= 0; }
-    QString SlavePath() const { return slavePath_; }
     // The slave as port 1 of a port list.
-    PortDevice AsPort(int number = 1) const;
-
-    // Writes to the program's side.
+    PortDevice AsPort() const { return {1, slavePath_, slavePath_.mid(5), QStringLiteral("pseudo-terminal")}; }
+    // Writes to the program as fast as it reads; gives up when it has read
+    // nothing for a second.
     void Write(const QByteArray& bytes);
-    // Writes what the line takes now, without waiting; returns how much.
-    qsizetype WriteSome(const QByteArray& bytes);
-    // Reads what the program wrote until count bytes have come or the time
-    // is up, running the event loop meanwhile.
+    // What the program wrote, until count bytes have come or the time is up.
     QByteArray Read(qsizetype count, int timeoutMs = 5000);
-    // Reads whatever is there now.
-    QByteArray ReadAvailable();
-    // The device end goes away.
-    void CloseMaster();
-    // Lets go of the test's own hold on the slave, so that the master sees
-    // the line hang up once the program closes it too.
-    void CloseSlave();
-
-    int MasterFd() const { return master_; }
+    // The line settings the program put on the port, as "38400,n,8,1".
+    QString LineSettings() const;
+    // The device end goes away: the program sees the line hang up.
+    void HangUp();
 
 private:
     int master_ = -1;

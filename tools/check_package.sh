@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # SPDX-FileCopyrightText: 2026 The Brindlewick developers
-# Installs the build into a scratch folder and packs it as a .deb, then holds
+# Installs a build into a scratch folder and packs it as a .deb, then holds
 # both to what Debian's own checkers (lintian, appstreamcli,
-# desktop-file-validate) accept: any error or warning fails.
+# desktop-file-validate) accept: any error or warning fails. The suite runs
+# it; run it by hand before a release:  tools/check_package.sh build
 set -euo pipefail
-build="$1"
+build="${1:-$(dirname "$0")/../build}"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 id=org.brindlewick.Brindlewick

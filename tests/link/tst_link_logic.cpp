@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+// The device link's logic through the window, on test doubles: frames,
+// scene numbers, port set-up, the send and the receive exchange.
+#include "app/port_combo_box.h"
+#include "link/configure_link.h"
+#include "link/frames.h"
+#include "link/scene_number.h"
+#include "link/send_scene.h"
+#include "platform/line_settings.h"
+#include "support/window_fixture.h"
+
+#include <QLabel>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Blank = FormatSceneGrid(SceneBytes(256, '\0'));
+const QString Range = u"Brindlewick|The Scene number should be between 1 and 255|64"_s;
+
+}  // namespace
+
+class TestLinkLogic : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { w_.Reset(); }
+
+    void buildsFramesAndReadsSceneNumbers()
+    {
+        QCOMPARE(SendFrame(7, "\x01\x02\x03"), QByteArray::fromHex("2107cc010203"));
+        QCOMPARE(ReceiveRequestFrame(200), QByteArray::fromHex("2cc8cc"));
+        // 8N1 is ten bits a byte; 7E2 eleven.
+        QCOMPARE(TransmitSeconds(3840, ParseLineSettings(u"38400,n,8,1"_s)), 1.0);
+        QCOMPARE(TransmitSeconds(960, ParseLineSettings(u"9600,e,7,2"_s)), 1.1);
+
+        // answer -> the message shown (none: accepted, with the typed text kept)
+        const QList<std::pair<QString, QString>> answers{
+            {u"1"_s, {}},     {u"255"_s, {}},    {u" 5"_s, {}},     {u"12abc"_s, {}},  {u"254.6"_s, {}},
+            {u"1e2"_s, {}},   {u"0"_s, Range},   {u"256"_s, Range}, {u"abc"_s, Range}, {u"255.5"_s, Range},
+            {u"-3"_s, Range}, {u"0.9"_s, Range}, {u"   "_s, Range},  // blanks are an answer: they read as 0
+        };
+        for (const auto& [typed, said] : answers) {
+            w_.Dialogs = FakeDialogService{};
+            w_.Dialogs.InputAnswers = {typed};
+            const std::optional<SceneNumberAnswer> got = SceneNumberPrompt(w_.Dialogs, u"Send Scene"_s);
+            QCOMPARE(w_.Dialogs.Said().value(0), said);
+            QCOMPARE(got ? got->Typed : QString(), said.isEmpty() ? typed : QString());
+            QCOMPARE(w_.Dialogs.InputPrompts, QStringList{u"Send Scene: Scene number ?"_s});
+        }
+        w_.Dialogs = FakeDialogService{};
+        QVERIFY(!SceneNumberPrompt(w_.Dialogs, u"Send Scene"_s));  // empty answer or Cancel: no message
+        QVERIFY(w_.Dialogs.Messages.isEmpty());
+
+        QCOMPARE(SendSceneNumber({12, u"12abc"_s}), 12);
+        QCOMPARE(SendSceneNumber({2.5, u"2.5"_s}), 2);
+        QCOMPARE(ReceiveSceneNumber({5, u" 5 "_s}), 5);
+        QCOMPARE(ReceiveSceneNumber({3.5, u"3.5"_s}), 4);
+        QVERIFY_THROWS_EXCEPTION(Failure, ReceiveSceneNumber({12, u"12abc"_s}));
+    }
+
+    void configuresThePortFromTheWindow()
+    {
+        NO_FAILURE(ConfigureLink(*w_.Form));
+        QCOMPARE(w_.Serial.Log, (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s}));
+        w_.Serial.Log.clear();
+        w_.Form->Combo1->setCurrentText(u"3"_s);
+        w_.Form->Option3->setChecked(true);
+        w_.Serial.SetPortOpen(true);
+        NO_FAILURE(ConfigureLink(*w_.Form));
+        QCOMPARE(w_.Serial.Log, (QStringList{u"open"_s, u"close"_s, u"port 3"_s, u"settings 19200,n,8,1"_s}));
+    }
+
+    void sendsTheFrameAndClosesThePort()
+    {
+        Form1& f = *w_.Form;
+        CLICK(w_, Command2, u" 1"_s);
+        QCOMPARE(w_.Serial.Log,
+                 (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s, u"open"_s,
+                              u"output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00"_s, u"close"_s}));
+        QCOMPARE(w_.Serial.Written, SendFrame(1, SceneBytes(256, '\0')));
+        QCOMPARE(f.Label4->text(), u" 1"_s);  // as typed
+        QVERIFY(w_.Dialogs.Messages.isEmpty() && w_.Dialogs.ProgressShown.isEmpty());
+
+        // A scene that takes over half a second shows its progress; bytes
+        // arriving meanwhile are no reply and never reach the grid.
+        f.SetGridText(FormatSceneGrid(SceneBytes(4000, '\x05')));
+        w_.Dialogs.WhileProgress = [this] { w_.Deliver("\x07\x08"); };
+        CLICK(w_, Command2, u"12"_s);
+        QCOMPARE(w_.Dialogs.ProgressShown, QStringList{u"Send Scene: Sending scene 12 to the device…"_s});
+        QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive());
+        w_.Tick(2);
+        QCOMPARE(f.GridText(), FormatSceneGrid(SceneBytes(4000, '\x05')));
+        QVERIFY(w_.Dialogs.Messages.isEmpty());
+
+        // An empty grid does nothing; a bad number is reported before the prompt.
+        w_.Serial.Log.clear();
+        for (const QString& grid : {QString(), u"  \r\n  "_s, u"001 300 002"_s}) {
+            f.SetGridText(grid);
+            CLICK(w_, Command2, u"3"_s);
+        }
+        QCOMPARE(w_.Dialogs.InputPrompts.size(), 2);
+        QCOMPARE(w_.Dialogs.Said(), QStringList{u"Send Scene|300 is not between 0 and 255|16"_s});
+        QVERIFY(w_.Serial.Log.isEmpty());
+    }
+
+    void sendFailuresCloseThePort()
+    {
+        const QList<std::pair<std::function<void()>, QString>> cases{
+            {[this] { w_.Serial.OutputFailure = u"Writing failed."_s; }, u"Writing failed."_s},
+            {[this] { w_.Serial.OpenFailure = u"Serial port 1 is in use."_s; }, u"Serial port 1 is in use."_s},
+            {[this] { w_.Serial.StuckOutput = 100; }, u"could not be sent within"_s},
+            {[this] {
+                 w_.Dialogs.ProgressAnswer = ProgressOutcome::Cancelled;
+                 w_.Form->SetGridText(FormatSceneGrid(SceneBytes(4000, '\x01')));
+             },
+             u"may hold only part of scene 9"_s},
+        };
+        for (const auto& [arrange, said] : cases) {
+            w_.Reset();
+            arrange();
+            CLICK(w_, Command2, u"9"_s);
+            QVERIFY2(!w_.Serial.PortOpen(), qPrintable(said));
+            QCOMPARE(w_.Dialogs.Said().size(), 1);
+            QVERIFY2(w_.Dialogs.Said()[0].startsWith(u"TOVRAK Updater|"_s) && w_.Dialogs.Said()[0].endsWith(u"|48"_s),
+                     qPrintable(w_.Dialogs.Said()[0]));
+            QVERIFY2(w_.Dialogs.Messages[0].Text.contains(said), qPrintable(w_.Dialogs.Messages[0].Text));
+            QCOMPARE(w_.Form->Label4->text(), u"0"_s);
+        }
+        // Output still queued when a send fails is dropped, not left to trickle out.
+        QVERIFY(w_.Serial.Log.contains(u"discard"_s));
+    }
+
+    void receiveCollectsUntilASecondOfSilence()
+    {
+        Form1& f = *w_.Form;
+        CLICK(w_, Command3, u" 5"_s);
+        QCOMPARE(w_.Serial.Log, (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s, u"open"_s, u"output 2c 05 cc"_s}));
+        QCOMPARE(f.Label4->text(), u" 5"_s);  // as typed
+        QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
+        w_.Tick(0.5);
+        w_.Deliver("\x01\x02");
+        QVERIFY(!f.Fields.AwaitingReply);
+        w_.Tick(0.9);
+        w_.Deliver(SceneBytes(17, '\x03'));
+        w_.Tick(1.0);  // not more than a second yet
+        QCOMPARE(f.GridText(), Blank);
+        w_.Tick(0.01);
+        QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive());
+        QCOMPARE(f.GridText(), FormatSceneGrid(SceneBytes("\x01\x02") + SceneBytes(17, '\x03')));
+        QVERIFY(f.Fields.ReceiveBuffer.isEmpty() && f.Fields.LastReceiveTime == 0);
+        QVERIFY(w_.Dialogs.Messages.isEmpty());
+
+        // A second click starts afresh: the part-reply it abandons never joins the new one.
+        CLICK(w_, Command3, u"6"_s);
+        w_.Deliver("\x09");
+        CLICK(w_, Command3, u"7"_s);
+        w_.Deliver("\x0a");
+        w_.Tick(1.01);
+        QCOMPARE(f.GridText(), u"010 "_s);
+        QCOMPARE(w_.Serial.Written.right(6), QByteArray::fromHex("2c06cc2c07cc"));
+    }
+
+    void noReplyIsConnectionFailedAndLateBytesStillCount()
+    {
+        Form1& f = *w_.Form;
+        CLICK(w_, Command3, u"5"_s);
+        w_.Tick(1.01);
+        w_.Tick(5);
+        QCOMPARE(w_.Dialogs.Said(), QStringList{u"TOVRAK Updater|Connection Failed|48"_s});
+        QCOMPARE(f.GridText(), Blank);
+        QVERIFY(w_.Serial.PortOpen() && !f.Timer1->isActive());
+        w_.Deliver("\x09");
+        QVERIFY(f.Timer1->isActive());
+        w_.Tick(1.01);
+        QCOMPARE(f.GridText(), u"009 "_s);
+        QVERIFY(!w_.Serial.PortOpen());
+    }
+
+    void otherCommandsEndAWaitingExchange()
+    {
+        CLICK(w_, Command3, u"5"_s);
+        CLICK(w_, Command2, u"6"_s);  // a send abandons it
+        QVERIFY(!w_.Form->Timer1->isActive());
+        w_.Tick(2);
+        QVERIFY(w_.Dialogs.Messages.isEmpty());  // no "Connection Failed"
+        QCOMPARE(w_.Serial.Written.first(6), QByteArray::fromHex("2c05cc2106cc"));
+
+        // A number with letters is refused before the port is opened.
+        w_.Reset();
+        CLICK(w_, Command3, u"12abc"_s);
+        QCOMPARE(w_.Dialogs.Said().size(), 1);
+        QVERIFY(w_.Dialogs.Said()[0].startsWith(u"-|\"12abc\" is not a scene number"_s));
+        QVERIFY(w_.Dialogs.Said()[0].endsWith(u"|0"_s));
+        QCOMPARE(w_.Serial.Log, (QStringList{u"port 1"_s, u"settings 38400,n,8,1"_s}));
+    }
+
+    void capsAReplyThatNeverEnds()
+    {
+        CLICK(w_, Command3, u"5"_s);
+        for (qsizetype sent = 0; sent <= MaxSceneBytes; sent += 64 * 1024) {
+            w_.Tick(0.1);
+            w_.Deliver(QByteArray(64 * 1024, '\x07'));
+        }
+        QCOMPARE(w_.Dialogs.Messages.size(), 1);
+        QVERIFY(w_.Dialogs.Messages[0].Text.contains(u"more than a scene can hold"_s));
+        QVERIFY(!w_.Serial.PortOpen() && !w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty());
+        w_.Tick(2);
+        QCOMPARE(w_.Form->GridText(), Blank);
+
+        // Exactly the limit is still a scene.
+        w_.Reset();
+        CLICK(w_, Command3, u"5"_s);
+        w_.Deliver(SceneBytes(MaxSceneBytes, '\x01'));
+        w_.Tick(1.01);
+        QVERIFY(w_.Dialogs.Messages.isEmpty());
+        QCOMPARE(w_.Form->GridText().size(), MaxSceneBytes * 4 + MaxSceneBytes / 16 * 2);
+    }
+
+    void reportsAPortLostMidExchangeOnly()
+    {
+        CLICK(w_, Command3, u"5"_s);
+        w_.Deliver("\x01");
+        w_.Serial.Lose();
+        QCoreApplication::processEvents();
+        QCOMPARE(w_.Dialogs.Messages.size(), 1);
+        QVERIFY(w_.Dialogs.Messages[0].Text.startsWith(u"Serial port 1 was lost"_s));
+        QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.LastReceiveTime == 0);
+        QCOMPARE(w_.Form->GridText(), Blank);
+
+        // Lost while idle, after "Connection Failed": nothing to tell.
+        w_.Reset();
+        CLICK(w_, Command3, u"5"_s);
+        w_.Tick(1.01);
+        w_.Serial.Lose();
+        QCoreApplication::processEvents();
+        QCOMPARE(w_.Dialogs.Messages.size(), 1);
+    }
+
+private:
+    WindowFixture w_;
+};
+
+QTEST_MAIN(TestLinkLogic)
+#include "tst_link_logic.moc"

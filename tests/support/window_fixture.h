@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#pragma once
+
+#include "app/form1.h"
+#include "platform/clock.h"
+#include "support/fake_dialog_service.h"
+#include "support/fake_serial_link.h"
+#include "support/modal.h"
+
+#include <QPushButton>
+
+#include <memory>
+
+// A clock the test moves by hand.
+struct ManualClock final : Clock {
+    double Seconds = 100.0;
+    double Now() override { return Seconds; }
+};
+
+// The window on test doubles: dialogs answered from queues, a port in
+// memory and a clock moved by hand. Reset() gives a fresh one.
+struct WindowFixture {
+    FakeDialogService Dialogs;
+    FakeSerialLink Serial;
+    ManualClock Clock;
+    std::unique_ptr<Form1> Form;
+
+    void Reset()
+    {
+        Form.reset();
+        Dialogs = FakeDialogService{};
+        Serial.Reset();
+        Form = std::make_unique<Form1>(Dialogs, Serial, Clock);
+    }
+
+    // The device sends bytes; OnComm reaches the window queued.
+    void Deliver(const QByteArray& bytes)
+    {
+        Serial.Deliver(bytes);
+        QCoreApplication::processEvents();
+    }
+
+    // Time passes and Timer1 ticks.
+    void Tick(double seconds)
+    {
+        Clock.Seconds += seconds;
+        Form->OnTick();
+    }
+};
+
+// Clicks a command button, answering "Scene number ?" with the answers
+// given. A Failure the command lets escape fails the test.
+#define CLICK(fixture, button, ...)                                                                                    \
+    do {                                                                                                               \
+        (fixture).Dialogs.InputAnswers = QStringList{__VA_ARGS__};                                                     \
+        NO_FAILURE((fixture).Form->button->click());                                                                   \
+    } while (0)
