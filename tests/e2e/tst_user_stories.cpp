@@ -139,22 +139,8 @@ private Q_SLOTS:
     // Faults the program must survive: each ends in a clear message, with
     // no hang and nothing lost.
 
-    void aDeviceThatNeverPausesOrHangsUpIsReported()
+    void aDeviceThatHangsUpMidSendIsReportedOnce()
     {
-        const QString before = form_->GridText();
-        AnswerSceneNumber(u"3"_s);
-        WhenMessage();
-        Click(form_->Command3);
-        const QDeadlineTimer deadline(20000);
-        for (qsizetype streamed = 0; said_.isEmpty() && !deadline.hasExpired(); streamed += 4096)
-            pty_->Write(QByteArray(4096, '\x55'));
-        QVERIFY2(said_.value(0).startsWith(u"Brindlewick|The device sent more than a scene can hold"_s),
-                 qPrintable(said_.value(0)));
-        QVERIFY(!serial_->PortOpen());
-        QCOMPARE(form_->GridText(), before);
-
-        // The device hangs up in the middle of a send.
-        said_.clear();
         form_->SetGridText(FormatSceneGrid(SceneBytes(64 * 1024, '\x11')));
         AnswerSceneNumber(u"5"_s);
         WhenModal<QProgressDialog>([&](QProgressDialog*) { pty_->Read(8 * 1024), pty_->HangUp(); });
@@ -163,16 +149,8 @@ private Q_SLOTS:
         QVERIFY2(said_.value(0).startsWith(u"TOVRAK Updater|Serial port 1 was lost while the scene was being sent"_s),
                  qPrintable(said_.value(0)));
         QVERIFY(!serial_->PortOpen());
-        QCOMPARE(form_->Label4->text(), u"3"_s);  // still the receive's number
-
-        // Now there is no device behind the port at all.
-        said_.clear();
-        AnswerSceneNumber(u"5"_s);
-        WhenMessage();
-        Click(form_->Command2);
-        QCOMPARE(said_.value(0),
-                 u"TOVRAK Updater|There is no serial port 1: no serial port was found on this "
-                 "computer. Plug in the serial adapter, then choose its number under Comm Port.|2"_s);
+        QCOMPARE(form_->Label4->text(), u"0"_s);
+        QTest::qWait(1200);  // a second report, or a "Connection Failed", would be a stray dialog
     }
 
     void tenMegabytesOfPastedGarbageAreRefused()
