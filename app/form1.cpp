@@ -7,6 +7,7 @@
 #include "app/grid_text_box.h"
 #include "app/port_combo_box.h"
 #include "files/load_save.h"
+#include "link/device_backup.h"
 #include "link/receive_scene.h"
 #include "link/send_scene.h"
 #include "platform/clock.h"
@@ -15,6 +16,7 @@
 #include "platform/port_devices.h"
 #include "platform/serial_link.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -193,6 +195,23 @@ void Form1::CreateControls()
     // notification and may close the port or show a message.
     connect(&MSComm1, &SerialLink::OnComm, this, &Form1::OnReceive, Qt::QueuedConnection);
     connect(Combo1, &PortComboBox::AboutToShowPopup, this, &Form1::RefreshPortToolTips);
+
+    // The whole-device commands: at the end of the grid's menu, and in the
+    // window's own right-click menu.
+    BackupAction = new QAction(u"Back Up Device…"_s, this);
+    RestoreAction = new QAction(u"Restore Device…"_s, this);
+    for (QAction* action : {BackupAction, RestoreAction}) {
+        action->setToolTip(action->text().chopped(1));
+        addAction(action);
+    }
+    BackupAction->setObjectName(u"BackupAction"_s);
+    RestoreAction->setObjectName(u"RestoreAction"_s);
+    BackupAction->setStatusTip(u"Fetch many scenes from the device into a folder of scene files"_s);
+    RestoreAction->setStatusTip(u"Send every scene file of a folder to the device"_s);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    Text1->SetMenuActions({BackupAction, RestoreAction});
+    connect(BackupAction, &QAction::triggered, this, [this] { BackupDeviceCommand(*this); });
+    connect(RestoreAction, &QAction::triggered, this, [this] { RestoreDeviceCommand(*this); });
 }
 
 void Form1::Form_Load()

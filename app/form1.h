@@ -13,6 +13,7 @@ class DialogService;
 class SerialLink;
 class GridTextBox;
 class PortComboBox;
+class QAction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -56,6 +57,9 @@ public:
     QRadioButton* Option4;
     // Runs only while a receive exchange is in progress.
     QTimer* Timer1;
+    // "Back Up Device…" and "Restore Device…".
+    QAction* BackupAction;
+    QAction* RestoreAction;
 
     // Components: the serial port, and the dialogs (file dialogs and message
     // and input boxes).

@@ -5,14 +5,17 @@
 
 #include "app/key_filter.h"
 
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 
 #include <cmath>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -61,6 +64,14 @@ void GridTextBox::SetGridText(const QString& text)
 
 void GridTextBox::keyPressEvent(QKeyEvent* event)
 {
+    // The menu key and Shift+F10 open the box's menu at the text cursor.
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        const QPoint at = cursorRect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+        contextMenuEvent(&menu);
+        event->accept();
+        return;
+    }
     const QString text = event->text();
     // Keys that type nothing (cursor keys, Home, Delete…) move and delete as
     // usual; Delete's text is DEL (127), which is no typed character.
@@ -133,6 +144,16 @@ void GridTextBox::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     Q_EMIT FileDropped(file);
+}
+
+void GridTextBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (!menuActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(menuActions_);
+    }
+    menu->exec(event->globalPos());
 }
 
 // Keeps the usual document margin unless the font is a hair wider than the

@@ -20,6 +20,8 @@ public:
     // The text with CR LF at every line break, whatever the widget keeps.
     QString GridText() const;
     void SetGridText(const QString& text);
+    // Actions added below the standard editing actions of the box's menu.
+    void SetMenuActions(const QList<QAction*>& actions) { menuActions_ = actions; }
 
 Q_SIGNALS:
     // A file was dropped on the box; its path is not typed into the grid.
@@ -33,7 +35,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void FitGridLine();
+
+    QList<QAction*> menuActions_;
 };

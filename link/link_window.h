@@ -22,6 +22,8 @@ struct ExchangeFields {
     bool AwaitingReply = false;
     // A send is writing: whatever arrives meanwhile is no reply.
     bool Sending = false;
+    // The device backup or restore has the port: the window reads nothing.
+    bool DeviceJob = false;
 };
 
 // What the device link commands use of the main window.

@@ -46,8 +46,13 @@ public:
     // pressed (MsgBoxResult). No title: ApplicationTitle.
     virtual int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) = 0;
 
-    // One line of text with no default answer; empty when cancelled.
-    virtual QString InputBox(const QString& prompt, const QString& title) = 0;
+    // One line of text, starting from defaultAnswer (none unless given);
+    // empty when cancelled.
+    virtual QString InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer = {}) = 0;
+
+    // A folder; empty when cancelled. Opens where it was last used in this
+    // run.
+    virtual QString ShowFolder(const QString& title) = 0;
 
     // filter is "description|pattern[|description|pattern…]". Returns the
     // full path chosen. On cancel: throws Failure CancelSelected when
@@ -62,6 +67,12 @@ public:
     // timeoutMs.
     virtual ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
                                          const std::function<qint64()>& done, int timeoutMs) = 0;
+
+    // A modal progress dialog over a job done in steps: calls step() until it
+    // returns false, showing status() and how many of total steps are done.
+    // Cancel takes effect between steps. Whether the job ran to its end.
+    virtual bool RunSteps(const QString& title, int total, const std::function<bool()>& step,
+                          const std::function<QString()>& status) = 0;
 
     // Whether something of that name exists; false for any bad path.
     virtual bool FileExists(const QString& path) = 0;

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 
 #include <algorithm>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,7 +39,7 @@ QStringList QtNameFilters(const QString& filter)
 }
 
 QtDialogService::QtDialogService(QWidget* parent)
-    : parent_(parent), openFolder_(QDir::homePath()), saveFolder_(QDir::homePath())
+    : parent_(parent), openFolder_(QDir::homePath()), saveFolder_(QDir::homePath()), folder_(QDir::homePath())
 {
 }
 
@@ -98,13 +99,13 @@ int QtDialogService::MsgBox(const QString& text, int style, const std::optional<
     return choices.last().result;
 }
 
-QString QtDialogService::InputBox(const QString& prompt, const QString& title)
+QString QtDialogService::InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
     QInputDialog dialog(parent_);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
-    dialog.setTextValue(QString());
+    dialog.setTextValue(defaultAnswer);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();
@@ -150,6 +151,38 @@ ProgressOutcome QtDialogService::ShowProgress(const QString& text, const QString
     poll.start(50);
     dialog.exec();
     return outcome;
+}
+
+QString QtDialogService::ShowFolder(const QString& title)
+{
+    QFileDialog dialog(parent_, title, folder_);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    folder_ = dialog.selectedFiles().first();
+    return folder_;
+}
+
+bool QtDialogService::RunSteps(const QString& title, int total, const std::function<bool()>& step,
+                               const std::function<QString()>& status)
+{
+    QProgressDialog dialog(status(), u"Cancel"_s, 0, std::max(total, 1), parent_);
+    dialog.setWindowTitle(title);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.show();
+    for (int done = 0;; ++done) {
+        dialog.setValue(std::min(done, total));
+        dialog.setLabelText(status());
+        QCoreApplication::processEvents();
+        if (dialog.wasCanceled())
+            return false;
+        if (!step())
+            return true;
+    }
 }
 
 bool QtDialogService::FileExists(const QString& path)

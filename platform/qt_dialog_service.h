@@ -23,11 +23,14 @@ public:
     void SetParent(QWidget* parent);
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override;
-    QString InputBox(const QString& prompt, const QString& title) override;
+    QString InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer = {}) override;
+    QString ShowFolder(const QString& title) override;
     QString ShowOpen(const QString& filter, bool cancelError) override;
     QString ShowSave(const QString& filter, bool cancelError) override;
     ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
                                  const std::function<qint64()>& done, int timeoutMs) override;
+    bool RunSteps(const QString& title, int total, const std::function<bool()>& step,
+                  const std::function<QString()>& status) override;
     bool FileExists(const QString& path) override;
 
 private:
@@ -38,4 +41,5 @@ private:
     // in the user's home folder.
     QString openFolder_;
     QString saveFolder_;
+    QString folder_;
 };

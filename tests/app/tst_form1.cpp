@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTextBlock>
 
@@ -188,6 +189,29 @@ private Q_SLOTS:
             QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty());
             QCOMPARE(w_.Form->Fields.LastReceiveTime, 0.0);
         }
+    }
+
+    void offersTheDeviceCommandsInBothMenus()
+    {
+        Form1& f = *w_.Form;
+        QCOMPARE(f.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(f.actions(), (QList<QAction*>{f.BackupAction, f.RestoreAction}));
+        // Shift+F10 and the menu key open the grid's menu, which ends with them.
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_F10, Qt::ShiftModifier}, {Qt::Key_Menu, Qt::NoModifier}}) {
+            QStringList seen;
+            QTimer::singleShot(50, [&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                for (QAction* action : menu ? menu->actions() : QList<QAction*>{})
+                    seen << (action->isSeparator() ? u"|"_s : action->text());
+                if (menu)
+                    menu->close();
+            });
+            Press(f.Text1, key, QString(), modifiers);
+            QVERIFY2(seen.size() > 4 && seen.join(u',').contains(u"&Paste"_s), qPrintable(seen.join(u',')));
+            QCOMPARE(seen.mid(seen.size() - 3), (QStringList{u"|"_s, u"Back Up Device…"_s, u"Restore Device…"_s}));
+        }
+        QCOMPARE(f.GridText(), BlankGrid);
     }
 
     void namesTheDeviceBehindEachPort()

@@ -5,9 +5,9 @@
 // scene numbers, port set-up, the send and the receive exchange.
 #include "app/port_combo_box.h"
 #include "link/configure_link.h"
+#include "link/exchange.h"
 #include "link/frames.h"
 #include "link/scene_number.h"
-#include "link/send_scene.h"
 #include "platform/line_settings.h"
 #include "support/window_fixture.h"
 

@@ -30,6 +30,9 @@ public:
     QStringList InputAnswers;  // next answers; when none, "" (cancelled)
     QStringList InputPrompts;  // "title: prompt" of every input box
     Answers OpenAnswers, SaveAnswers;
+    QStringList FolderAnswers;   // next answers; when none, "" (cancelled)
+    int StepsBeforeCancel = -1;  // RunSteps: Cancel pressed after this many steps
+    QStringList StepStatus;      // the status shown before each step
     int FileDialogsShown = 0;
     // Finished runs the event loop until done() reaches total or the time is
     // up; Cancelled presses Cancel at once.
@@ -53,9 +56,10 @@ public:
             return MsgBoxAnswers.takeFirst();
         return (style & MsgBoxStyle::ButtonsMask) >= MsgBoxStyle::YesNoCancel ? MsgBoxResult::Yes : MsgBoxResult::Ok;
     }
-    QString InputBox(const QString& prompt, const QString& title) override
+    QString InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer = {}) override
     {
-        InputPrompts.append(title + QStringLiteral(": ") + prompt);
+        InputPrompts.append(title + QStringLiteral(": ") + prompt +
+                            (defaultAnswer.isEmpty() ? QString() : QStringLiteral(" [") + defaultAnswer + u']'));
         return InputAnswers.isEmpty() ? QString() : InputAnswers.takeFirst();
     }
     QString ShowOpen(const QString&, bool cancelError) override { return Answer(OpenAnswers, cancelError); }
@@ -72,6 +76,20 @@ public:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         return ProgressAnswer;
+    }
+    QString ShowFolder(const QString&) override
+    {
+        return FolderAnswers.isEmpty() ? QString() : FolderAnswers.takeFirst();
+    }
+    bool RunSteps(const QString&, int, const std::function<bool()>& step,
+                  const std::function<QString()>& status) override
+    {
+        for (int done = 0; done != StepsBeforeCancel; ++done) {
+            StepStatus << status();
+            if (!step())
+                return true;
+        }
+        return false;
     }
     bool FileExists(const QString& path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 

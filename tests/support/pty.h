@@ -19,6 +19,7 @@ public:
     Pty& operator=(const Pty&) = delete;
 
     bool IsOpen() const { return master_ >= 0; }
+    int MasterFd() const { return master_; }
     // The slave as port 1 of a port list.
     PortDevice AsPort() const { return {1, slavePath_, slavePath_.mid(5), QStringLiteral("pseudo-terminal")}; }
     // Writes to the program as fast as it reads; gives up when it has read

@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+// Backing up and restoring the whole device, on a pseudo-terminal with a
+// device on its far end that answers fetch frames as scripted.
+#include "link/device_backup.h"
+#include "link/frames.h"
+#include "link/scene_list.h"
+#include "platform/qt_serial_link.h"
+#include "support/files.h"
+#include "support/pty.h"
+#include "support/window_fixture.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Answers each fetch frame 2C n CC with the bursts scripted for n (none:
+// silence) and keeps every other byte it is sent.
+class Device final : public QObject {
+public:
+    explicit Device(Pty& pty) : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read)
+    {
+        connect(&notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
+    }
+    QMap<int, QList<std::pair<int, QByteArray>>> Replies;  // n -> (pause in ms, bytes)…
+    QByteArray Stored;
+    int HangUpAtFetch = 0;  // hangs up when asked for this number
+
+private:
+    void Read()
+    {
+        char buffer[4096];
+        const ssize_t n = pty_.IsOpen() ? ::read(pty_.MasterFd(), buffer, sizeof buffer) : -1;
+        if (n <= 0)
+            return void(notifier_.setEnabled(pty_.IsOpen()));
+        QByteArray got(buffer, n);
+        if (got.size() == 3 && got.startsWith('\x2c') && got.endsWith('\xcc')) {
+            const int number = static_cast<unsigned char>(got[1]);
+            if (number == HangUpAtFetch)
+                return notifier_.setEnabled(false), pty_.HangUp();
+            int at = 0;
+            for (const auto& [pauseMs, bytes] : Replies.value(number))
+                QTimer::singleShot(at += pauseMs, this, [this, bytes = bytes] { pty_.Write(bytes); });
+        } else {
+            Stored += got;
+        }
+    }
+    Pty& pty_;
+    QSocketNotifier notifier_;
+};
+
+}  // namespace
+
+class TestDeviceBackup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        form_.reset();  // before the port it uses
+        dir_ = std::make_unique<QTemporaryDir>();
+        pty_ = std::make_unique<Pty>();
+        device_ = std::make_unique<Device>(*pty_);
+        serial_ = std::make_unique<QtSerialLink>(
+            [this] { return pty_->IsOpen() ? QList<PortDevice>{pty_->AsPort()} : QList<PortDevice>{}; });
+        dialogs_ = FakeDialogService{};
+        form_ = std::make_unique<Form1>(dialogs_, *serial_);
+    }
+
+    void readsListsOfSceneNumbers()
+    {
+        // text -> the numbers as ranges, or the start of the message
+        const QList<std::pair<QString, QString>> cases{
+            {u"1-255"_s, u"1-255"_s},         {u" 1 - 10, 20 33-40 "_s, u"1-10, 20, 33-40"_s},
+            {u"5,5,4-6"_s, u"4-6"_s},         {u"255"_s, u"255"_s},
+            {u"0"_s, u"0: scene"_s},          {u"256"_s, u"256: scene"_s},
+            {u"1-300"_s, u"1-300: scene"_s},  {u"10-5"_s, u"10-5: a range goes"_s},
+            {u"1,x"_s, u"\"x\" is not"_s},    {u"1--2"_s, u"\"1--2\" is not"_s},
+            {u", ,"_s, u"No scene numbers"_s}};
+        for (const auto& [text, expected] : cases) {
+            const SceneList list = ParseSceneList(text);
+            const QString got = list.Error.isEmpty() ? FormatSceneRanges(list.Numbers) : list.Error;
+            QVERIFY2(got.startsWith(expected), qPrintable(text + u" gave "_s + got));
+        }
+        QCOMPARE(SceneFileName(7), u"scene-007.bin"_s);
+    }
+
+    void backsUpWhatAnswersAndNamesWhatDoesNot()
+    {
+        const QByteArray first = QByteArray(100, '\x01') + QByteArray(50, '\x02');
+        device_->Replies = {{1, {{20, first.first(100)}, {300, first.sliced(100)}}}, {3, {{10, "\x00\x07\xff"_ba}}}};
+        form_->Label4->setText(u"9"_s);
+        QElapsedTimer took;
+        took.start();
+        Backup(u" 1-4"_s);
+        // Each silent number costs the second of silence and no more.
+        QVERIFY2(took.elapsed() < 4300 + 1000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(dialogs_.InputPrompts, QStringList{u"Back Up Device: Scene numbers to back up [1-255]"_s});
+        QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
+        QCOMPARE(Contents(Path(u"scene-003.bin"_s)), "\x00\x07\xff"_ba);
+        QVERIFY(!QFile::exists(Path(u"scene-002.bin"_s)) && !QFile::exists(Path(u"scene-004.bin"_s)));
+        QCOMPARE(dialogs_.Said(),
+                 QStringList{u"Back Up Device|2 scenes saved in %1 (numbers 1, 3).\nNo reply from "
+                             "numbers 2, 4.|64"_s.arg(QDir::toNativeSeparators(dir_->path()))});
+        QCOMPARE(dialogs_.StepStatus.value(1).section(u'\n', 0, 1),
+                 u"Fetching scene 2 (2 of 4)\nSaved: 1   No reply: 0"_s);
+        // The grid, Label4 and the receive command's fields are untouched; the port is closed.
+        QCOMPARE(form_->GridText(), FormatSceneGrid(SceneBytes(256, '\0')));
+        QCOMPARE(form_->Label4->text(), u"9"_s);
+        QVERIFY(form_->Fields.ReceiveBuffer.isEmpty() && form_->Fields.LastReceiveTime == 0);
+        QVERIFY(!serial_->PortOpen() && !form_->Fields.DeviceJob);
+
+        // Files already there: anything but Yes touches nothing.
+        dialogs_ = FakeDialogService{};
+        dialogs_.MsgBoxAnswers = {MsgBoxResult::No};
+        Backup(u"1-3"_s);
+        QVERIFY(dialogs_.Said().value(0).startsWith(u"Back Up Device|2 of the files"_s));
+        QCOMPARE(dialogs_.Said().size(), 1);
+        QVERIFY(dialogs_.StepStatus.isEmpty());
+
+        // Cancel stops after the exchange in progress; what was fetched stays.
+        QFile::remove(Path(u"scene-001.bin"_s));
+        dialogs_ = FakeDialogService{};
+        dialogs_.StepsBeforeCancel = 1;
+        Backup(u"1, 3"_s);
+        QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
+        QVERIFY(dialogs_.Said().value(1).startsWith(u"Back Up Device|The backup was cancelled.\n\n1 scene saved"_s));
+    }
+
+    void aBackupStopsOnALostPortOrAFolderItCannotWrite()
+    {
+        device_->Replies = {{1, {{10, "\x05"_ba}}}, {2, {{10, "\x06"_ba}}}};
+        dialogs_.FolderAnswers = {Path(u"no-such-folder"_s)};
+        dialogs_.InputAnswers = {u"1-2"_s};
+        NO_FAILURE(BackupDeviceCommand(*form_));
+        QVERIFY2(dialogs_.Said().value(0).startsWith(u"Back Up Device|The backup stopped at scene 1: The scene could "
+                                                     "not be saved to"_s),
+                 qPrintable(dialogs_.Said().value(0)));
+
+        dialogs_ = FakeDialogService{};
+        device_->HangUpAtFetch = 2;
+        Backup(u"1-3"_s);
+        QCOMPARE(Contents(Path(u"scene-001.bin"_s)), "\x05"_ba);
+        const QString said = dialogs_.Said().value(0);
+        QVERIFY2(said.startsWith(u"Back Up Device|The backup stopped at scene 2: Serial port 1 was lost"_s) &&
+                     said.contains(u"1 scene saved in"_s) && said.endsWith(u"|48"_s),
+                 qPrintable(said));
+        QVERIFY(!serial_->PortOpen());
+    }
+
+    void restoresEveryFileWholeInOrder()
+    {
+        const QByteArray big(300, '\x09');
+        Put(Path(u"scene-001.bin"_s), "\x01\x02\x03");
+        Put(Path(u"scene-010.bin"_s), big);
+        Put(Path(u"scene-005.bin"_s), {});  // empty: skipped
+        for (const QString& ignored : {u"scene-000.bin"_s, u"scene-300.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
+            Put(Path(ignored), "x");
+        dialogs_.FolderAnswers = {dir_->path()};
+        NO_FAILURE(RestoreDeviceCommand(*form_));
+        QTest::qWait(100);
+        QCOMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03") + SendFrame(10, big));
+        const QString skipped = u"\n\nSkipped: scene-005.bin (empty)."_s;
+        QCOMPARE(dialogs_.Said(),
+                 (QStringList{u"Restore Device|Send 2 scenes (numbers 1, 10) from %1 to the device on serial port 1? "
+                              "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
+                                  QDir::toNativeSeparators(dir_->path()), skipped),
+                              u"Restore Device|2 scenes sent to the device (numbers 1, 10).%1|64"_s.arg(skipped)}));
+        QVERIFY(!serial_->PortOpen());
+
+        // Cancel stops between frames: the first is sent whole, no other.
+        device_->Stored.clear();
+        dialogs_ = FakeDialogService{};
+        dialogs_.FolderAnswers = {dir_->path()};
+        dialogs_.StepsBeforeCancel = 1;
+        NO_FAILURE(RestoreDeviceCommand(*form_));
+        QTest::qWait(100);
+        QCOMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03"));
+        QVERIFY(dialogs_.Said().value(1).contains(u"The restore was cancelled between two scenes."_s));
+    }
+
+private:
+    QString Path(const QString& name) const { return dir_->filePath(name); }
+
+    void Backup(const QString& numbers)
+    {
+        dialogs_.InputAnswers = {numbers};
+        dialogs_.FolderAnswers = {dir_->path()};
+        NO_FAILURE(BackupDeviceCommand(*form_));
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Pty> pty_;
+    std::unique_ptr<Device> device_;
+    std::unique_ptr<QtSerialLink> serial_;
+    FakeDialogService dialogs_;
+    std::unique_ptr<Form1> form_;
+};
+
+QTEST_MAIN(TestDeviceBackup)
+#include "tst_device_backup.moc"
