@@ -45,39 +45,38 @@ private Q_SLOTS:
     void startsWithTheDefaultsAndFitsItsCaptions()
     {
         Form1& f = *w_.Form;
-        QCOMPARE(f.windowTitle(), u"Brindlewick"_s);
-        // The icon is built in, in sizes from the title bar's to the task switcher's.
-        QCOMPARE(f.windowIcon().availableSizes().size(), 7);
-        QCOMPARE(f.Combo1->count(), 32);
-        QCOMPARE(f.Combo1->itemText(31), u"32"_s);
-        QCOMPARE(f.Combo1->currentText(), u"1"_s);
-        QVERIFY(!f.Combo1->isEditable());
-        QVERIFY(f.Option4->isChecked() && !f.Option2->isChecked() && !f.Option3->isChecked());
-        QVERIFY(f.Frame1->isHidden() && f.Option2->parentWidget() == f.Frame1);
+        // Title, icon sizes (built in, title bar to task switcher), ports, speed, Label4, size.
+        const QString state = u"%1|%2|%3 %4 %5|%6%7%8 %9|%10|%11x%12"_s.arg(f.windowTitle())
+                                  .arg(f.windowIcon().availableSizes().size())
+                                  .arg(f.Combo1->count())
+                                  .arg(f.Combo1->currentText(), f.Combo1->isEditable() ? u"editable"_s : u"fixed"_s)
+                                  .arg(f.Option2->isChecked())
+                                  .arg(f.Option3->isChecked())
+                                  .arg(f.Option4->isChecked())
+                                  .arg(f.Frame1->isHidden() ? u"hidden"_s : u"shown"_s, f.Label4->text())
+                                  .arg(f.maximumWidth())
+                                  .arg(f.minimumHeight());
+        QCOMPARE(state, u"Brindlewick|7|32 1 fixed|001 hidden|0|591x369"_s);
+        QVERIFY(f.minimumSize() == f.maximumSize() && f.Option2->parentWidget() == f.Frame1);
+        QVERIFY(!(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(f.GridText(), BlankGrid);
-        QCOMPARE(f.Label4->text(), u"0"_s);
-        QVERIFY(!f.Timer1->isActive());    // idle: no ticks
-        QVERIFY(w_.Serial.Log.isEmpty());  // start-up leaves the port alone
+        QVERIFY(!f.Timer1->isActive() && w_.Serial.Log.isEmpty());  // idle, and the port left alone
 
+        // Captions in bold Verdana that fit with the fonts this system has.
         const QList<std::tuple<QPushButton*, QString, qreal>> buttons{
             {f.Command4, u"Load from file"_s, 9}, {f.Command3, u"Receive Scene <<"_s, 9},
             {f.Command2, u"Send Scene >>"_s, 9},  {f.Command5, u"Save to file"_s, 9},
             {f.Command6, u"Clear"_s, 9},          {f.Command1, u"Cancel"_s, 9.75}};
         for (const auto& [button, caption, points] : buttons) {
-            QCOMPARE(button->text(), caption);
-            QCOMPARE(button->font().family() + QString::number(button->font().pointSizeF()),
-                     u"Verdana"_s + QString::number(points));
-            // Bold, and fits with the fonts this system has.
-            QVERIFY(button->font().bold());
+            const QFont font = button->font();
+            QCOMPARE(u"%1|%2 %3 %4"_s.arg(button->text(), font.family()).arg(font.pointSizeF()).arg(font.bold()),
+                     u"%1|Verdana %2 1"_s.arg(caption).arg(points));
             QVERIFY2(button->fontMetrics().horizontalAdvance(caption) + 6 <= button->width(), qPrintable(caption));
         }
         QCOMPARE(f.Label4->palette().color(QPalette::WindowText), QColor(0, 128, 128));
         QCOMPARE(f.Label4->font().pointSizeF(), 14.25);
         QCOMPARE(f.Label3->palette().color(QPalette::WindowText), QColor(128, 128, 128));
         QVERIFY(f.Label3->geometry().right() < f.Command1->x() && f.Label1->geometry().right() < f.width());
-        QCOMPARE(f.minimumSize(), QSize(591, 369));
-        QCOMPARE(f.maximumSize(), QSize(591, 369));
-        QVERIFY(!(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     }
 
     void startsOnCancelTabsInOrderAndNamesEveryControl()

@@ -24,36 +24,36 @@ private Q_SLOTS:
 
     void showsMessageAndInputBoxes()
     {
-        // style, title -> icon, buttons; the button pressed -> the result
-        const QList<std::tuple<int, std::optional<QString>, QMessageBox::Icon, QMessageBox::StandardButton, int>> cases{
-            {36, u"TOVRAK Updater"_s, QMessageBox::Question, QMessageBox::Yes, 6},
-            {36, u"TOVRAK Updater"_s, QMessageBox::Question, QMessageBox::No, 7},
-            {0, std::nullopt, QMessageBox::NoIcon, QMessageBox::Ok, 1},
-            {16, u"Send Scene"_s, QMessageBox::Critical, QMessageBox::Ok, 1},
-            {48, u"Save Scene"_s, QMessageBox::Warning, QMessageBox::Ok, 1},
-            {64, u"Brindlewick"_s, QMessageBox::Information, QMessageBox::Ok, 1}};
-        for (const auto& [style, title, icon, press, result] : cases) {
+        // style, title, the button pressed -> "title|icon|buttons", the result
+        const QList<std::tuple<int, std::optional<QString>, QMessageBox::StandardButton, QString, int>> cases{
+            {36, u"TOVRAK Updater"_s, QMessageBox::Yes, u"TOVRAK Updater|4|81920"_s, 6},
+            {36, u"TOVRAK Updater"_s, QMessageBox::No, u"TOVRAK Updater|4|81920"_s, 7},
+            {0, std::nullopt, QMessageBox::Ok, u"Brindlewick|0|1024"_s, 1},
+            {16, u"Send Scene"_s, QMessageBox::Ok, u"Send Scene|3|1024"_s, 1},
+            {48, u"Save Scene"_s, QMessageBox::Ok, u"Save Scene|2|1024"_s, 1},
+            {64, u"Brindlewick"_s, QMessageBox::Ok, u"Brindlewick|1|1024"_s, 1}};
+        for (const auto& [style, title, press, shown, result] : cases) {
             QString seen;
             WhenModal<QMessageBox>([&, press = press](QMessageBox* box) {
                 seen =
                     u"%1|%2|%3|%4"_s.arg(box->windowTitle(), box->text()).arg(box->icon()).arg(box->standardButtons());
                 box->button(press)->click();
             });
-            const QMessageBox::StandardButtons buttons =
-                style == 36 ? QMessageBox::Yes | QMessageBox::No : QMessageBox::StandardButtons(QMessageBox::Ok);
             QCOMPARE(QtDialogService().MsgBox(u"<b>plain</b>"_s, style, title), result);
-            QCOMPARE(seen, u"%1|<b>plain</b>|%2|%3"_s.arg(title.value_or(u"Brindlewick"_s)).arg(icon).arg(buttons));
+            QCOMPARE(seen, shown.section(u'|', 0, 0) + u"|<b>plain</b>|"_s + shown.section(u'|', 1));
         }
-
-        for (bool accept : {true, false}) {
+        // An input box starts empty unless given a default (selected, so
+        // typing replaces it); Cancel gives nothing.
+        for (const auto& [given, accept] : {std::pair{QString(), true}, {u"1-255"_s, true}, {QString(), false}}) {
             QString shown = u"unset"_s;
-            WhenModal<QInputDialog>([&](QInputDialog* dialog) {
-                shown = dialog->labelText() + u'|' + dialog->textValue();  // no default answer, ever
+            WhenModal<QInputDialog>([&, accept = accept](QInputDialog* dialog) {
+                shown = dialog->labelText() + u'|' + dialog->textValue();
                 QTest::keyClicks(dialog->findChild<QLineEdit*>(), u" 5"_s);
                 accept ? dialog->accept() : dialog->reject();
             });
-            QCOMPARE(QtDialogService().InputBox(u"Scene number ?"_s, u"Send Scene"_s), accept ? u" 5"_s : QString());
-            QCOMPARE(shown, u"Scene number ?|"_s);
+            QCOMPARE(QtDialogService().InputBox(u"Scene number ?"_s, u"Send Scene"_s, given),
+                     accept ? u" 5"_s : QString());
+            QCOMPARE(shown, u"Scene number ?|"_s + given);
         }
     }
 
@@ -65,35 +65,34 @@ private Q_SLOTS:
         const QString existing = folder.filePath(u"scene.bin"_s);
         QFile(existing).open(QIODevice::WriteOnly);
 
-        QString startedIn;
-        QStringList filters;
-        WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-            startedIn = dialog->directory().absolutePath(), filters = dialog->nameFilters();
+        QStringList seen;
+        const auto note = [&](QFileDialog* dialog) {
+            seen << dialog->directory().absolutePath() + u'|' + dialog->nameFilters().join(u';');
             dialog->reject();
-        });
+        };
+        WhenModal<QFileDialog>(note);
         QVERIFY_THROWS_EXCEPTION(Failure, dialogs.ShowOpen(filter, true));  // CancelError
-        QCOMPARE(startedIn, QDir(home_.path()).absolutePath());
-        QCOMPARE(filters, QStringList{u"TOVRAK bin Files (*.bin)"_s});
         QCOMPARE(QtNameFilters(u"Text|*.txt;*.log|All|*.*"_s), (QStringList{u"Text (*.txt *.log)"_s, u"All (*.*)"_s}));
-        WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-        NO_FAILURE(QCOMPARE(dialogs.ShowSave(filter, false), QString()));
-
         // Saving onto an existing file asks nothing (a question would be a
         // stray dialog): the dialog just gives it.
         WhenModal<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, existing); });
         NO_FAILURE(QCOMPARE(QDir::fromNativeSeparators(dialogs.ShowSave(filter, true)), existing));
-
         // The save dialog reopens where it was used; the open dialog keeps its own folder.
-        for (bool save : {true, false}) {
-            WhenModal<QFileDialog>([&](QFileDialog* dialog) {
-                startedIn = dialog->directory().absolutePath();
-                dialog->reject();
-            });
-            NO_FAILURE(save ? dialogs.ShowSave(filter, false) : dialogs.ShowOpen(filter, false));
-            QCOMPARE(startedIn, QDir(save ? folder.path() : home_.path()).absolutePath());
-        }
-        QVERIFY(dialogs.FileExists(existing));
-        QVERIFY(!dialogs.FileExists(folder.filePath(u"missing.bin"_s)) && !dialogs.FileExists(QString()));
+        WhenModal<QFileDialog>(note);
+        NO_FAILURE(QCOMPARE(dialogs.ShowSave(filter, false), QString()));
+        WhenModal<QFileDialog>(note);
+        NO_FAILURE(dialogs.ShowOpen(filter, false));
+        const QString home = QDir(home_.path()).absolutePath(), bin = u"|TOVRAK bin Files (*.bin)"_s;
+        QCOMPARE(seen, (QStringList{home + bin, QDir(folder.path()).absolutePath() + bin, home + bin}));
+
+        // The folder dialog gives a folder and opens there the next time.
+        WhenModal<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, folder.path()); });
+        QCOMPARE(QDir(dialogs.ShowFolder(u"Back up into folder"_s)), QDir(folder.path()));
+        WhenModal<QFileDialog>(
+            [&](QFileDialog* dialog) { seen = {dialog->directory().absolutePath()}, dialog->reject(); });
+        QCOMPARE(dialogs.ShowFolder(u"Back up into folder"_s), QString());
+        QCOMPARE(seen, QStringList{QDir(folder.path()).absolutePath()});
+        QVERIFY(dialogs.FileExists(existing) && !dialogs.FileExists(folder.filePath(u"no.bin"_s)));
     }
 
     void showsProgressUntilDoneCancelledOrTimedOut()
@@ -113,6 +112,21 @@ private Q_SLOTS:
         WhenModal<QProgressDialog>([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
         QCOMPARE(progress(10000), ProgressOutcome::Cancelled);
         QCOMPARE(progress(200), ProgressOutcome::TimedOut);
+
+        // A job in steps runs to its end, or stops between steps on Cancel.
+        int steps = 0;
+        QCOMPARE(dialogs.RunSteps(
+                     u"Back Up Device"_s, 3, [&] { return ++steps < 3; }, [] { return u"…"_s; }),
+                 true);
+        QCOMPARE(steps, 3);
+        const auto cancelDuringStep = [&] {
+            QTest::mouseClick(
+                qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())->findChild<QPushButton*>(),
+                Qt::LeftButton);
+            return ++steps < 10;
+        };
+        QCOMPARE(dialogs.RunSteps(u"Back Up Device"_s, 3, cancelDuringStep, [] { return u"…"_s; }), false);
+        QCOMPARE(steps, 4);
     }
 
 private:

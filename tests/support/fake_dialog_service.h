@@ -49,6 +49,25 @@ public:
         return said;
     }
 
+    // Whether the messages so far are exactly these, one each, where * in a
+    // pattern stands for any text.
+    bool SaidLike(const QStringList& patterns) const
+    {
+        const QStringList said = Said();
+        for (qsizetype i = 0; i < said.size(); ++i) {
+            const QStringList pieces = patterns.value(i).split(u'*');
+            qsizetype at = pieces.first().size();
+            for (qsizetype p = 1; p + 1 < pieces.size() && at >= 0; ++p)
+                at = said[i].indexOf(pieces[p], at) < 0 ? -1 : said[i].indexOf(pieces[p], at) + pieces[p].size();
+            const bool whole = pieces.size() == 1 ? said[i] == pieces[0]
+                                                  : said[i].startsWith(pieces.first()) && at >= 0 &&
+                    at <= said[i].size() - pieces.last().size() && said[i].endsWith(pieces.last());
+            if (!whole)
+                return false;
+        }
+        return said.size() == patterns.size();
+    }
+
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override
     {
         Messages.append({text, style, title});
@@ -103,3 +122,7 @@ private:
         return answer.value_or(QString());
     }
 };
+
+// Fails unless the messages so far match the patterns (see SaidLike).
+#define VERIFY_SAID(dialogs, ...)                                                                                      \
+    QVERIFY2((dialogs).SaidLike(QStringList{__VA_ARGS__}), qPrintable((dialogs).Said().join(u"\n")))
