@@ -32,6 +32,12 @@ QString Scenes(qsizetype count)
     return count == 1 ? u"1 scene"_s : u"%1 scenes"_s.arg(count);
 }
 
+// "number 5" or "numbers 1-3, 7".
+QString Numbers(const QList<int>& numbers)
+{
+    return (numbers.size() == 1 ? u"number "_s : u"numbers "_s) + FormatSceneRanges(numbers);
+}
+
 // Ends the window's own exchange and keeps its handler off the port while
 // a device job runs; the port is closed and the window given it back at the
 // end, whatever happened.
@@ -152,9 +158,9 @@ void BackupDeviceCommand(LinkWindow& window)
     }
 
     QString summary = u"%1 saved in %2"_s.arg(Scenes(saved.size()), where);
-    summary += saved.isEmpty() ? u"."_s : u" (numbers %1)."_s.arg(FormatSceneRanges(saved));
+    summary += saved.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(saved));
     if (!silent.isEmpty())
-        summary += u"\nNo reply from numbers %1."_s.arg(FormatSceneRanges(silent));
+        summary += u"\nNo reply from %1."_s.arg(Numbers(silent));
     if (!stopped.isEmpty()) {
         summary = u"The backup stopped at scene %1: %2\n\n%3"_s.arg(list.Numbers[next]).arg(stopped, summary);
     } else if (!finished) {
@@ -200,9 +206,9 @@ void RestoreDeviceCommand(LinkWindow& window)
     QList<int> numbers;
     for (const auto& scene : scenes)
         numbers << scene.first;
-    if (dialogs.MsgBox(u"Send %1 (numbers %2) from %3 to the device on serial port %4? The scenes the device holds "
-                       "under those numbers will be replaced."_s.arg(Scenes(scenes.size()), FormatSceneRanges(numbers),
-                                                                     where, window.PortChoice()) +
+    if (dialogs.MsgBox(u"Send %1 (%2) from %3 to the device on serial port %4? The scenes the device holds "
+                       "under those numbers will be replaced."_s.arg(Scenes(scenes.size()), Numbers(numbers), where,
+                                                                     window.PortChoice()) +
                            skippedText,
                        MsgBoxStyle::YesNo | MsgBoxStyle::Question, RestoreTitle) != MsgBoxResult::Yes)
         return;
@@ -235,7 +241,7 @@ void RestoreDeviceCommand(LinkWindow& window)
     }
 
     QString summary = u"%1 sent to the device"_s.arg(Scenes(sent.size()));
-    summary += sent.isEmpty() ? u"."_s : u" (numbers %1)."_s.arg(FormatSceneRanges(sent));
+    summary += sent.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(sent));
     if (!stopped.isEmpty())
         summary = u"The restore stopped at scene %1: %2\n\n%3"_s.arg(scenes[sent.size()].first).arg(stopped, summary);
     else if (!finished)
