@@ -4,15 +4,20 @@
 #include "app/grid_text_box.h"
 
 #include "app/key_filter.h"
+#include "scene/scene_grid.h"
 
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QStyleHints>
 #include <QTextBlock>
+#include <QToolTip>
 
 #include <cmath>
 #include <memory>
@@ -25,6 +30,10 @@ namespace {
 // past the edge, so 63 must fit.
 constexpr int VisibleGridLineChars = 63;
 constexpr qreal DefaultDocumentMargin = 4;
+// Marks follow the text or the view this long after it changes.
+constexpr int MarkDelayMs = 40;
+// Past this length a line is laid out too slowly for the caret to blink.
+constexpr int LongestBlinkingLine = 64 * 1024;
 
 }  // namespace
 
@@ -48,6 +57,116 @@ GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
     // Tab moves on to the next control, as in any form, instead of typing.
     setTabChangesFocus(true);
     setUndoRedoEnabled(true);
+
+    markTimer_.setSingleShot(true);
+    markTimer_.setInterval(MarkDelayMs);
+    connect(&markTimer_, &QTimer::timeout, this, &GridTextBox::MarkBadEntries);
+    connect(this, &QPlainTextEdit::textChanged, &markTimer_, qOverload<>(&QTimer::start));
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int dy) {
+        if (dy != 0)
+            markTimer_.start();
+    });
+    connect(this, &QPlainTextEdit::textChanged, this, &GridTextBox::SetCaretBlinking);
+}
+
+QString GridTextBox::EntryAt(int position) const
+{
+    const QTextBlock block = document()->findBlock(position);
+    const QString text = block.text();
+    const qsizetype at = position - block.position();
+    // Entries before this line, then on it up to the one at position.
+    qsizetype index = 0;
+    for (QTextBlock b = document()->begin(); b.isValid() && b != block; b = b.next())
+        index += GridLineEntries(b.text()).size();
+    for (const GridEntry& entry : GridLineEntries(text, 0, at + 1)) {
+        ++index;
+        if (at >= entry.Start && at < entry.Start + entry.Length) {
+            const QStringView token = QStringView(text).sliced(entry.Start, entry.Length);
+            return entry.Bad
+                ? u"Byte %1: %2"_s.arg(index).arg(OutOfRangeMessage(token))
+                : u"Byte %1: %2"_s.arg(index).arg(static_cast<unsigned char>(ReadSceneGrid(token).Bytes.at(0)));
+        }
+    }
+    return {};
+}
+
+QList<std::pair<int, int>> GridTextBox::MarkedEntries() const
+{
+    QList<std::pair<int, int>> marked;
+    for (const QTextEdit::ExtraSelection& mark : extraSelections())
+        marked.append({mark.cursor.selectionStart(), mark.cursor.selectionEnd() - mark.cursor.selectionStart()});
+    return marked;
+}
+
+// Underlines, in red, every entry on screen that would stop a send or a save.
+void GridTextBox::MarkBadEntries()
+{
+    QTextCharFormat bad;
+    bad.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    bad.setUnderlineColor(Qt::red);
+    const int first = cursorForPosition(QPoint(0, 0)).position();
+    const int last = cursorForPosition(QPoint(viewport()->width(), viewport()->height())).position();
+    QList<QTextEdit::ExtraSelection> marks;
+    for (QTextBlock block = document()->findBlock(first); block.isValid() && block.position() <= last;
+         block = block.next()) {
+        const int start = block.position();
+        for (const GridEntry& entry : GridLineEntries(block.text(), first - start, last - start + 1)) {
+            if (!entry.Bad)
+                continue;
+            QTextCursor cursor(document());
+            cursor.setPosition(start + static_cast<int>(entry.Start));
+            cursor.setPosition(start + static_cast<int>(entry.Start + entry.Length), QTextCursor::KeepAnchor);
+            marks.append({cursor, bad});
+        }
+    }
+    setExtraSelections(marks);
+}
+
+// A caret blinking in a line of megabytes lays the whole line out again at
+// every blink; there it is held still, so an idle window costs nothing.
+void GridTextBox::SetCaretBlinking()
+{
+    const bool still = hasFocus() && textCursor().block().length() > LongestBlinkingLine;
+    QStyleHints* hints = QGuiApplication::styleHints();
+    if (still && flashTime_ < 0) {
+        flashTime_ = hints->cursorFlashTime();
+        hints->setCursorFlashTime(0);
+    } else if (!still && flashTime_ >= 0) {
+        hints->setCursorFlashTime(std::exchange(flashTime_, -1));
+    }
+}
+
+bool GridTextBox::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        const QTextCursor cursor = cursorForPosition(at);
+        // Only over the text itself, not beside the end of a line.
+        const QString tip = std::abs(cursorRect(cursor).center().x() - at.x()) <= fontMetrics().averageCharWidth()
+            ? EntryAt(cursor.position() > 0 && at.x() < cursorRect(cursor).x() ? cursor.position() - 1
+                                                                               : cursor.position())
+            : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, viewport());
+        return true;
+    }
+    if (event->type() == QEvent::Resize)
+        markTimer_.start();
+    return QPlainTextEdit::viewportEvent(event);
+}
+
+void GridTextBox::focusInEvent(QFocusEvent* event)
+{
+    SetCaretBlinking();
+    QPlainTextEdit::focusInEvent(event);
+}
+
+void GridTextBox::focusOutEvent(QFocusEvent* event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    SetCaretBlinking();
 }
 
 QString GridTextBox::GridText() const
@@ -64,6 +183,14 @@ void GridTextBox::SetGridText(const QString& text)
 
 void GridTextBox::keyPressEvent(QKeyEvent* event)
 {
+    // Insert switches between inserting and typing over entries; the caret
+    // is a block while it types over.
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+        setOverwriteMode(!overwriteMode());
+        setCursorWidth(overwriteMode() ? qRound(QFontMetricsF(font()).horizontalAdvance(u'0')) : 1);
+        event->accept();
+        return;
+    }
     // The menu key and Shift+F10 open the box's menu at the text cursor.
     if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
         const QPoint at = cursorRect().center();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTimer>
 
 class QMimeData;
 
@@ -23,6 +24,12 @@ public:
     // Actions added below the standard editing actions of the box's menu.
     void SetMenuActions(const QList<QAction*>& actions) { menuActions_ = actions; }
 
+    // What a hover over position (in the document) shows: "Byte 37: 255",
+    // counted from 1; empty between entries.
+    QString EntryAt(int position) const;
+    // The entries now marked as bad, as (start, length) in the document.
+    QList<std::pair<int, int>> MarkedEntries() const;
+
 Q_SIGNALS:
     // A file was dropped on the box; its path is not typed into the grid.
     void FileDropped(const QString& path);
@@ -36,9 +43,18 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void FitGridLine();
+    void MarkBadEntries();
+    void SetCaretBlinking();
 
     QList<QAction*> menuActions_;
+    // Marks are set a moment after the text or the view changes, and only
+    // over what is shown, so that typing stays instant in a huge grid.
+    QTimer markTimer_;
+    int flashTime_ = -1;  // the caret's flash time, while it is held still
 };

@@ -121,6 +121,33 @@ SceneGridReading ReadSceneGrid(QStringView grid)
     }
 }
 
+QList<GridEntry> GridLineEntries(QStringView line, qsizetype from, qsizetype to)
+{
+    const auto separates = [](QChar c) {
+        return c == u' ' || c == QChar::Nbsp || c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator ||
+            c == QChar::LineSeparator;
+    };
+    const qsizetype n = line.size();
+    to = to < 0 ? n : std::min(to, n);
+    // Back to the start of the entry that reaches into the range.
+    qsizetype k = std::clamp<qsizetype>(from, 0, n);
+    while (k > 0 && !separates(line[k - 1]))
+        --k;
+    QList<GridEntry> entries;
+    while (k < to) {
+        if (separates(line[k])) {
+            ++k;
+            continue;
+        }
+        const qsizetype start = k;
+        while (k < n && !separates(line[k]))
+            ++k;
+        char byte = 0;
+        entries.append({start, k - start, ReadToken(line.sliced(start, k - start), byte) == TokenKind::Bad});
+    }
+    return entries;
+}
+
 QString OutOfRangeMessage(QStringView token)
 {
     QString shown = token.toString();

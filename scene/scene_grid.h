@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -34,6 +35,18 @@ struct SceneGridReading {
     std::optional<QString> BadToken;
 };
 SceneGridReading ReadSceneGrid(QStringView grid);
+
+// One line of the grid as the text box holds it (a space or a no-break
+// space between entries; line breaks, lone CR and LF included, end the
+// line): where each entry starts, and whether it would stop a send or a
+// save. Only entries that reach into [from, to) are read, so that a
+// 10 MB line costs no more than the part on screen.
+struct GridEntry {
+    qsizetype Start = 0;
+    qsizetype Length = 0;
+    bool Bad = false;
+};
+QList<GridEntry> GridLineEntries(QStringView line, qsizetype from = 0, qsizetype to = -1);
 
 // "<token> is not between 0 and 255"; a very long pasted token is shortened
 // so that the message still fits on the screen.

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QStyleHints>
 #include <QTextBlock>
 
 using namespace Qt::StringLiterals;
@@ -164,6 +165,52 @@ private Q_SLOTS:
         commit.setCommitString(u"1-\b2\u0663"_s);
         QApplication::sendEvent(f.Text1, &commit);
         QCOMPARE(f.GridText(), u"700 4512"_s);
+    }
+
+    void marksBadEntriesShowsWhereAndTypesOver()
+    {
+        Form1& f = *w_.Form;
+        // Pasted lone LF, lone CR and no-break space separate numbers, as the
+        // box stores them; the marks agree.
+        f.SetGridText(QString());
+        QGuiApplication::clipboard()->setText(u"5\n6 300\r8\u00a09"_s);
+        f.Text1->paste();
+        QCOMPARE(ReadSceneGrid(f.GridText()).Bytes, QByteArray("\x05\x06"));
+        QCOMPARE(ReadSceneGrid(f.GridText()).BadToken, u"300"_s);
+        QTRY_COMPARE(f.Text1->MarkedEntries(), (QList<std::pair<int, int>>{{4, 3}}));
+        f.SetGridText(u"000 "_s);
+        f.Text1->setFocus();
+        f.Text1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(f.Text1, u"2555"_s);
+        QTRY_COMPARE(f.Text1->MarkedEntries(), (QList<std::pair<int, int>>{{4, 4}}));
+        QTest::keyClick(f.Text1, Qt::Key_Backspace);
+        QTRY_VERIFY(f.Text1->MarkedEntries().isEmpty());
+
+        // Hovering shows the entry's place, counted from 1, and its value.
+        f.SetGridText(FormatSceneGrid(SceneBytes(40, '\x07')) + u"2555"_s);
+        const int line3 = f.Text1->document()->findBlockByNumber(2).position();
+        QCOMPARE(f.Text1->EntryAt(line3 + 4 * 4 + 1), u"Byte 37: 7"_s);
+        QCOMPARE(f.Text1->EntryAt(line3 + 3), QString());  // between entries
+        QCOMPARE(f.Text1->EntryAt(line3 + 8 * 4 + 2), u"Byte 41: 2555 is not between 0 and 255"_s);
+
+        // Insert switches to typing over entries, with a block caret, and back.
+        f.SetGridText(u"000 000 "_s);
+        f.Text1->moveCursor(QTextCursor::Start);
+        QTest::keyClick(f.Text1, Qt::Key_Insert);
+        QTest::keyClicks(f.Text1, u"255"_s);
+        QVERIFY(f.Text1->overwriteMode() && f.Text1->cursorWidth() > 1);
+        QTest::keyClick(f.Text1, Qt::Key_Insert);
+        QTest::keyClicks(f.Text1, u"1"_s);
+        QCOMPARE(f.GridText(), u"2551 000 "_s);
+        QCOMPARE(f.Text1->cursorWidth(), 1);
+
+        // A caret in a line of megabytes is held still while the grid has the focus.
+        const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+        f.SetGridText(u"1 "_s.repeated(600 * 1000));
+        f.Text1->moveCursor(QTextCursor::End);
+        QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), 0);
+        f.Command1->setFocus();
+        QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), flash);
     }
 
     void clearEmptiesTheGridAndCancelEndsAtOnce()

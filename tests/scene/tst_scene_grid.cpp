@@ -61,6 +61,31 @@ private Q_SLOTS:
         }
     }
 
+    void marksTheEntriesTheParseWouldStopAt()
+    {
+        // On any line the marked entries are the parse's tokens, and the first
+        // one marked is where the parse stops.
+        for (const QString& line : {u"001 256 2"_s, u"0000 5"_s, u"12abc 300 7 x"_s, u"  7   8 "_s, u"255.5 1"_s,
+                                    u"1e2 9999"_s, u""_s, u"255 000"_s}) {
+            const SceneGridReading reading = ReadSceneGrid(line);
+            QStringList tokens, bad;
+            qsizetype goodBeforeBad = 0;
+            for (const GridEntry& entry : GridLineEntries(line)) {
+                tokens << line.mid(entry.Start, entry.Length);
+                entry.Bad ? void(bad << tokens.last()) : void(goodBeforeBad += bad.isEmpty());
+            }
+            QCOMPARE(tokens, line.split(u' ', Qt::SkipEmptyParts));
+            QCOMPARE(bad.value(0), reading.BadToken.value_or(QString()));
+            QCOMPARE(goodBeforeBad, reading.Bytes.size());
+        }
+        // A no-break space or a line break separates entries, as in the text
+        // box; only entries reaching into the range asked for are read.
+        QCOMPARE(GridLineEntries(u"5\u00a0300\n7"_s).size(), 3);
+        const QList<GridEntry> some = GridLineEntries(u"aaa 300 ccc ddd"_s, 5, 6);
+        QCOMPARE(some.size(), 1);
+        QVERIFY(some[0].Start == 4 && some[0].Length == 3 && some[0].Bad);
+    }
+
     void firstBadTokenStopsWithOneMessage()
     {
         FakeDialogService dialogs;

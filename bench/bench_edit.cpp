@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+// Editing a huge grid: how long a key press takes to show in a grid holding
+// 1 MiB of scene with bad entries marked, how long the marking takes when
+// it runs, and what an idle window costs after a paste of 1 MB and 10 MB
+// without line breaks, the grid focused.
+// Run: build/bench/brindlewick_edit_bench
+#include "app/form1.h"
+#include "app/grid_text_box.h"
+#include "support/fake_dialog_service.h"
+#include "support/fake_serial_link.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QStyleHints>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+
+namespace {
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Share of one core used over seconds of waiting in the event loop.
+double IdleShare(double seconds)
+{
+    const double before = CpuSeconds();
+    QTest::qWait(static_cast<int>(seconds * 1000));
+    return (CpuSeconds() - before) / seconds * 100;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    FakeDialogService dialogs;
+    FakeSerialLink serial;
+    Form1 form(dialogs, serial);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QTest::qWaitForWindowActive(&form);
+    GridTextBox* grid = form.Text1;
+
+    SceneBytes scene(1 << 20, '\x07');
+    form.SetGridText(FormatSceneGrid(scene) + QStringLiteral("2555 "));
+    grid->setFocus();
+    grid->moveCursor(QTextCursor::End);
+    QTest::qWait(200);
+    QList<double> keyMs, markMs;
+    for (int i = 0; i < 20; ++i) {
+        QElapsedTimer shown;
+        shown.start();
+        QTest::keyClick(grid, i % 2 ? Qt::Key_Backspace : Qt::Key_5);
+        grid->viewport()->repaint();
+        keyMs << shown.nsecsElapsed() / 1e6;
+        QTest::qWait(35);  // just before the marks are due
+        shown.restart();
+        QTest::qWait(15);
+        markMs << shown.nsecsElapsed() / 1e6 - 15;
+    }
+    std::sort(keyMs.begin(), keyMs.end());
+    std::sort(markMs.begin(), markMs.end());
+    std::fflush(stdout);
+    std::printf("1 MiB grid, key press to repaint: median %.2f ms, worst %.2f ms (goal: <= 16)\n",
+                keyMs[keyMs.size() / 2], keyMs.last());
+    std::printf("  marking what is shown, when it runs: median %.2f ms, worst %.2f ms\n", markMs[markMs.size() / 2],
+                markMs.last());
+
+    for (const int megabytes : {1, 10}) {
+        std::fflush(stdout);
+        QGuiApplication::clipboard()->setText(QStringLiteral("000 ").repeated(megabytes * 1000 * 1000 / 4));
+        form.SetGridText(QString());
+        grid->setFocus();
+        grid->paste();
+        QTest::qWait(2000);  // the paste's own layout and painting settle first
+        std::printf("%d MB pasted without line breaks, grid focused: idle CPU %.2f %% over 3 s (goal: <= 1)\n",
+                    megabytes, IdleShare(3));
+    }
+    // For comparison: the same caret left blinking.
+    const int held = QGuiApplication::styleHints()->cursorFlashTime();
+    QGuiApplication::styleHints()->setCursorFlashTime(1000);
+    grid->clearFocus();
+    grid->setFocus();
+    std::printf("  the same with the caret blinking: idle CPU %.2f %% (flash time was %d)\n", IdleShare(3), held);
+    return 0;
+}
