@@ -173,11 +173,11 @@ private Q_SLOTS:
         // Pasted lone LF, lone CR and no-break space separate numbers, as the
         // box stores them; the marks agree.
         f.SetGridText(QString());
-        QGuiApplication::clipboard()->setText(u"5\n6 300\r8\u00a09"_s);
+        QGuiApplication::clipboard()->setText(u"5\n6 7\r8\u00a0300"_s);
         f.Text1->paste();
-        QCOMPARE(ReadSceneGrid(f.GridText()).Bytes, QByteArray("\x05\x06"));
+        QCOMPARE(ReadSceneGrid(f.GridText()).Bytes, QByteArray("\x05\x06\x07\x08"));
         QCOMPARE(ReadSceneGrid(f.GridText()).BadToken, u"300"_s);
-        QTRY_COMPARE(f.Text1->MarkedEntries(), (QList<std::pair<int, int>>{{4, 3}}));
+        QTRY_COMPARE(f.Text1->MarkedEntries(), (QList<std::pair<int, int>>{{8, 3}}));
         f.SetGridText(u"000 "_s);
         f.Text1->setFocus();
         f.Text1->moveCursor(QTextCursor::End);
