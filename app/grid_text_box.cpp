@@ -67,6 +67,13 @@ GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
             markTimer_.start();
     });
     connect(this, &QPlainTextEdit::textChanged, this, &GridTextBox::SetCaretBlinking);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &GridTextBox::SetCaretBlinking);
+}
+
+GridTextBox::~GridTextBox()
+{
+    if (flashTime_ >= 0)
+        QGuiApplication::styleHints()->setCursorFlashTime(flashTime_);
 }
 
 QString GridTextBox::EntryAt(int position) const

@@ -17,6 +17,7 @@ class GridTextBox final : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit GridTextBox(QWidget* parent = nullptr);
+    ~GridTextBox() override;
 
     // The text with CR LF at every line break, whatever the widget keeps.
     QString GridText() const;
