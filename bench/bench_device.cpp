@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     const double backupMs = clock.nsecsElapsed() / 1e6;
     std::printf("backup of %d scenes: %.0f ms; beyond the second of silence each: %.2f ms a scene (goal: <= 20)\n",
                 scenes, backupMs, backupMs / scenes - 1000.0);
-    std::printf("  %s\n", qPrintable(dialogs.Messages.value(0).Text.section(u'\n', 0, 0)));
+    std::printf("  %s\n", qPrintable(dialogs.Said.value(0).section(u'|', 1).section(u'\n', 0, 0)));
 
     dialogs.FolderAnswers = {folder.path()};
     clock.restart();
@@ -67,6 +67,6 @@ int main(int argc, char** argv)
     std::printf("restore of %d 256-byte scenes: %.0f ms, %.2f ms a scene beyond its line time "
                 "(a pty has none; 67 ms at 38400 baud) (goal: <= 20)\n",
                 scenes, restoreMs, restoreMs / scenes);
-    std::printf("  %s\n", qPrintable(dialogs.Messages.value(2).Text.section(u'\n', 0, 0)));
+    std::printf("  %s\n", qPrintable(dialogs.Said.value(2).section(u'|', 1).section(u'\n', 0, 0)));
     return stored.size() == scenes * (256 + 3) ? 0 : 1;
 }

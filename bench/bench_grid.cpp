@@ -85,7 +85,7 @@ void LoadFileIntoGrid(benchmark::State& state)
     Form1 form(dialogs, serial);
     for (auto _ : state) {
         LoadSceneFile(form, path);
-        if (!dialogs.Messages.isEmpty())
+        if (!dialogs.Said.isEmpty())
             state.SkipWithError("the file did not load");
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));

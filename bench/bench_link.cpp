@@ -60,7 +60,7 @@ int main(int argc, char** argv)
         lastByteNs = clock.nsecsElapsed();
         while (filledNs == 0 && clock.elapsed() < (i + 1) * 5000LL)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        if (filledNs == 0 || !dialogs.Messages.isEmpty()) {
+        if (filledNs == 0 || !dialogs.Said.isEmpty()) {
             std::fprintf(stderr, "exchange %d did not fill the grid\n", i + 1);
             return 1;
         }

@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FakeDialogService dialogs;
     const std::optional<SceneBytes> parsed = ParseSceneGrid(text, QStringLiteral("Fuzz"), dialogs);
     if (!parsed) {
-        Check(dialogs.Messages.size() == 1);
+        Check(dialogs.Said.size() == 1);
     } else {
-        Check(dialogs.Messages.isEmpty());
+        Check(dialogs.Said.isEmpty());
         FakeDialogService again;
         const std::optional<SceneBytes> reparsed =
             ParseSceneGrid(FormatSceneGrid(*parsed), QStringLiteral("Fuzz"), again);
-        Check(reparsed && *reparsed == *parsed && again.Messages.isEmpty());
+        Check(reparsed && *reparsed == *parsed && again.Said.isEmpty());
     }
 
     const double value = NumericValue(text);

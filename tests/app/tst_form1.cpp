@@ -230,7 +230,7 @@ private Q_SLOTS:
             w_.Serial.Log.clear();
             byButton ? QTest::mouseClick(w_.Form->Command1, Qt::LeftButton) : void(w_.Form->close());
             QVERIFY(!w_.Form->isVisible());
-            QVERIFY(w_.Dialogs.Messages.isEmpty());  // no question
+            QVERIFY(w_.Dialogs.Said.isEmpty());  // no question
             QCOMPARE(w_.Serial.Log, QStringList{u"close"_s});
             QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty());
             QCOMPARE(w_.Form->Fields.LastReceiveTime, 0.0);

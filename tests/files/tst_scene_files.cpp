@@ -79,7 +79,7 @@ private Q_SLOTS:
             CLICK(w_, Command4);
             QCOMPARE(w_.Form->GridText(), grid);
         }
-        QVERIFY(w_.Dialogs.Messages.isEmpty());
+        QVERIFY(w_.Dialogs.Said.isEmpty());
 
         // Cancelled: nothing is said. A file gone since the dialog, a folder
         // and a file over the limit are reported; the grid stays.
@@ -98,7 +98,7 @@ private Q_SLOTS:
         w_.Dialogs.SaveAnswers = {file};
         CLICK(w_, Command5);
         QCOMPARE(Contents(file), SceneBytes(256, '\0'));  // the blank grid; a new file: no question
-        QVERIFY(w_.Dialogs.Messages.isEmpty());
+        QVERIFY(w_.Dialogs.Said.isEmpty());
 
         // Every byte value survives save and load.
         w_.Form->SetGridText(FormatSceneGrid(AllValues()));
@@ -118,7 +118,7 @@ private Q_SLOTS:
         CLICK(w_, Command5);
         CLICK(w_, Command5);
         QCOMPARE(Contents(file), AllValues());
-        QCOMPARE(w_.Dialogs.Messages.size(), 2);  // only the question
+        QCOMPARE(w_.Dialogs.Said.size(), 2);  // only the question
 
         // An empty grid asks nothing; a bad entry is named and nothing is asked.
         w_.Dialogs = FakeDialogService{};

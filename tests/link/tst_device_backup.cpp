@@ -106,7 +106,7 @@ private Q_SLOTS:
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
         QCOMPARE(Contents(Path(u"scene-003.bin"_s)), "\x00\x07\xff"_ba);
         QVERIFY(!QFile::exists(Path(u"scene-002.bin"_s)));
-        QCOMPARE(dialogs_.Said(),
+        QCOMPARE(dialogs_.Said,
                  QStringList{u"Back Up Device|2 scenes saved in %1 (numbers 1, 3).\nNo reply from "
                              "number 2.|64"_s.arg(QDir::toNativeSeparators(dir_->path()))});
         QCOMPARE(dialogs_.StepStatus.value(1).section(u'\n', 0, 1),
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03") + SendFrame(10, big));
         const QString skipped = u"\n\nSkipped: scene-005.bin (empty)."_s;
-        QCOMPARE(dialogs_.Said(),
+        QCOMPARE(dialogs_.Said,
                  (QStringList{u"Restore Device|Send 2 scenes (numbers 1, 10) from %1 to the device on serial port 1? "
                               "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
                                   QDir::toNativeSeparators(dir_->path()), skipped),

@@ -48,7 +48,7 @@ private Q_SLOTS:
             const std::optional<SceneNumberAnswer> got = SceneNumberPrompt(w_.Dialogs, u"Send Scene"_s);
             const bool good = accepted.contains(typed);
             QCOMPARE(got ? got->Typed : u"refused"_s, good ? typed : u"refused"_s);
-            QCOMPARE(w_.Dialogs.Said(), good || typed.isEmpty() ? QStringList() : QStringList{Range});
+            QCOMPARE(w_.Dialogs.Said, good || typed.isEmpty() ? QStringList() : QStringList{Range});
             QCOMPARE(w_.Dialogs.InputPrompts, QStringList{u"Send Scene: Scene number ?"_s});
         }
         QCOMPARE(SendSceneNumber({12, u"12abc"_s}), 12);
@@ -76,7 +76,7 @@ private Q_SLOTS:
                  Setup + u"open|output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
         QCOMPARE(w_.Serial.Written, SendFrame(1, SceneBytes(256, '\0')));
         QCOMPARE(f.Label4->text(), u" 1"_s);  // as typed
-        QVERIFY(w_.Dialogs.Messages.isEmpty() && w_.Dialogs.ProgressShown.isEmpty());
+        QVERIFY(w_.Dialogs.Said.isEmpty() && w_.Dialogs.ProgressShown.isEmpty());
 
         // A scene that takes over half a second shows its progress; bytes
         // arriving meanwhile are no reply and never reach the grid.
@@ -138,7 +138,7 @@ private Q_SLOTS:
         w_.Tick(1.0);  // not more than a second yet
         QCOMPARE(f.GridText(), Blank);
         w_.Tick(0.01);
-        QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive() && w_.Dialogs.Messages.isEmpty());
+        QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive() && w_.Dialogs.Said.isEmpty());
         QCOMPARE(f.GridText(), FormatSceneGrid(SceneBytes("\x01\x02") + SceneBytes(17, '\x03')));
         QVERIFY(f.Fields.ReceiveBuffer.isEmpty() && f.Fields.LastReceiveTime == 0);
 
@@ -174,7 +174,7 @@ private Q_SLOTS:
         CLICK(w_, Command2, u"6"_s);  // a send abandons it
         QVERIFY(!w_.Form->Timer1->isActive());
         w_.Tick(2);
-        QVERIFY(w_.Dialogs.Messages.isEmpty());  // no "Connection Failed"
+        QVERIFY(w_.Dialogs.Said.isEmpty());  // no "Connection Failed"
         QCOMPARE(w_.Serial.Written.first(6), QByteArray::fromHex("2c05cc2106cc"));
 
         // A number with letters is refused before the port is opened.
@@ -201,7 +201,7 @@ private Q_SLOTS:
         CLICK(w_, Command3, u"5"_s);
         w_.Deliver(SceneBytes(MaxSceneBytes, '\x01'));
         w_.Tick(1.01);
-        QVERIFY(w_.Dialogs.Messages.isEmpty());
+        QVERIFY(w_.Dialogs.Said.isEmpty());
         QCOMPARE(w_.Form->GridText().size(), MaxSceneBytes * 4 + MaxSceneBytes / 16 * 2);
 
         // A port lost mid-exchange is reported; lost while idle, after

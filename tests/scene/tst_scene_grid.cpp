@@ -34,7 +34,7 @@ private Q_SLOTS:
             const std::optional<SceneBytes> parsed = ParseSceneGrid(FormatSceneGrid(bytes), u"Save Scene"_s, dialogs);
             QVERIFY(parsed);
             QCOMPARE(*parsed, bytes);
-            QVERIFY(dialogs.Messages.isEmpty());
+            QVERIFY(dialogs.Said.isEmpty());
         }
     }
 
@@ -90,16 +90,16 @@ private Q_SLOTS:
     {
         FakeDialogService dialogs;
         QVERIFY(!ParseSceneGrid(u"001 002 300 004 999 \r\nabc"_s, u"Send Scene"_s, dialogs));
-        QCOMPARE(dialogs.Said(), QStringList{u"Send Scene|300 is not between 0 and 255|16"_s});
+        QCOMPARE(dialogs.Said, QStringList{u"Send Scene|300 is not between 0 and 255|16"_s});
 
         // An empty result is no error and says nothing.
         const std::optional<SceneBytes> empty = ParseSceneGrid(u" \r\n "_s, u"Save Scene"_s, dialogs);
         QVERIFY(empty && empty->isEmpty());
-        QCOMPARE(dialogs.Messages.size(), 1);
+        QCOMPARE(dialogs.Said.size(), 1);
 
         // A value that rounds to 256 is no byte either.
         QVERIFY(!ParseSceneGrid(u"255.7"_s, u"Save Scene"_s, dialogs));
-        QCOMPARE(dialogs.Said().last(), u"Save Scene|255.7 is not between 0 and 255|16"_s);
+        QCOMPARE(dialogs.Said.last(), u"Save Scene|255.7 is not between 0 and 255|16"_s);
 
         // A pasted 100 000-character token is shortened in the message.
         const QString message = OutOfRangeMessage(u"x"_s.repeated(100000));

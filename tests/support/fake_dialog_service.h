@@ -18,14 +18,9 @@
 // Answers dialogs from queues and records every message shown.
 class FakeDialogService final : public DialogService {
 public:
-    struct Message {
-        QString Text;
-        int Style = 0;
-        std::optional<QString> Title;
-    };
     using Answers = QList<std::optional<QString>>;  // nullopt: cancelled
 
-    QList<Message> Messages;
+    QStringList Said;          // every message as "title|text|style"; "-" for the application's title
     QList<int> MsgBoxAnswers;  // next answers; when none, Yes or OK
     QStringList InputAnswers;  // next answers; when none, "" (cancelled)
     QStringList InputPrompts;  // "title: prompt" of every input box
@@ -40,20 +35,11 @@ public:
     QStringList ProgressShown;            // "title: text" of every progress dialog
     std::function<void()> WhileProgress;  // runs once while a progress dialog is up
 
-    // Every message so far as "title|text|style".
-    QStringList Said() const
-    {
-        QStringList said;
-        for (const Message& m : Messages)
-            said << QStringLiteral("%1|%2|%3").arg(m.Title.value_or(QStringLiteral("-")), m.Text).arg(m.Style);
-        return said;
-    }
-
     // Whether the messages so far are exactly these, one each, where * in a
     // pattern stands for any text.
     bool SaidLike(const QStringList& patterns) const
     {
-        const QStringList said = Said();
+        const QStringList& said = Said;
         for (qsizetype i = 0; i < said.size(); ++i) {
             const QStringList pieces = patterns.value(i).split(u'*');
             qsizetype at = pieces.first().size();
@@ -70,7 +56,7 @@ public:
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override
     {
-        Messages.append({text, style, title});
+        Said << QStringLiteral("%1|%2|%3").arg(title.value_or(QStringLiteral("-")), text).arg(style);
         if (!MsgBoxAnswers.isEmpty())
             return MsgBoxAnswers.takeFirst();
         return (style & MsgBoxStyle::ButtonsMask) >= MsgBoxStyle::YesNoCancel ? MsgBoxResult::Yes : MsgBoxResult::Ok;
@@ -125,4 +111,4 @@ private:
 
 // Fails unless the messages so far match the patterns (see SaidLike).
 #define VERIFY_SAID(dialogs, ...)                                                                                      \
-    QVERIFY2((dialogs).SaidLike(QStringList{__VA_ARGS__}), qPrintable((dialogs).Said().join(u"\n")))
+    QVERIFY2((dialogs).SaidLike(QStringList{__VA_ARGS__}), qPrintable((dialogs).Said.join(u"\n")))
