@@ -94,7 +94,9 @@ private Q_SLOTS:
 
     void backsUpWhatAnswersAndNamesWhatDoesNot()
     {
-        const QByteArray first = QByteArray(100, '\x01') + QByteArray(50, '\x02');
+        QByteArray first;  // every byte value, in two bursts
+        for (int value = 255; value >= 0; --value)
+            first.append(static_cast<char>(value));
         device_->Replies = {{1, {{20, first.first(100)}, {300, first.sliced(100)}}}, {3, {{10, "\x00\x07\xff"_ba}}}};
         form_->Label4->setText(u"9"_s);
         QElapsedTimer took;
