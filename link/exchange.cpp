@@ -11,6 +11,7 @@
 #include "platform/serial_link.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -83,6 +84,17 @@ void WriteWhole(LinkWindow& window, const QByteArray& frame, int sceneNumber, bo
         }
         if (outcome == ProgressOutcome::TimedOut)
             throw timedOut();
+    } else if (seconds > ProgressThresholdSeconds) {
+        // No dialog of its own, but the window and any dialog over it (the
+        // restore's) keep going while the frame drains.
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!port.PortOpen() || port.OutBufferCount() == 0 || deadline.hasExpired())
+                loop.quit();
+        });
+        poll.start(50);
+        loop.exec();
     }
     if (!port.Flush(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
         if (!port.PortOpen())

@@ -19,7 +19,8 @@ double TransmitSeconds(qint64 count, const LineSettings& settings);
 
 // The send rule: writes a frame to the open port and waits until all of it
 // has left, so that closing the port or writing the next frame cuts nothing.
-// With progress, a long frame shows a progress dialog whose Cancel stops it.
+// With progress, a long frame shows a progress dialog whose Cancel stops it;
+// without, the event loop runs while it drains and nothing can cut it.
 // Throws Failure when the port is lost, the line is stuck, or it is cancelled.
 void WriteWhole(LinkWindow& window, const QByteArray& frame, int sceneNumber, bool withProgress);
 

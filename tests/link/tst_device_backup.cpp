@@ -158,7 +158,7 @@ private Q_SLOTS:
 
     void restoresEveryFileWholeInOrder()
     {
-        const QByteArray big(300, '\x09');
+        const QByteArray big(4000, '\x09');  // over half a second of line time
         Put(Path(u"scene-001.bin"_s), "\x01\x02\x03");
         Put(Path(u"scene-010.bin"_s), big);
         Put(Path(u"scene-005.bin"_s), {});  // empty: skipped
