@@ -142,6 +142,11 @@ void BackupDeviceCommand(LinkWindow& window)
         const auto step = [&] {
             const int n = list.Numbers[next];
             const ReplyEnd end = Fetch(window, n, fields, timer);
+            if (end.How == ReplyEnd::TooLong) {
+                throw Failure{FailureNumber::PortOpenFailed,
+                              u"The device sent more than a scene can hold (%1 bytes) without pausing. Check the "
+                              "device and the line."_s.arg(MaxSceneBytes)};
+            }
             if (end.How == ReplyEnd::Failed)
                 throw Failure{FailureNumber::PortOpenFailed, end.Why};
             if (end.How == ReplyEnd::Reply) {

@@ -135,9 +135,11 @@ ReplyEnd ReplyExchange::OnArrival()
         // A device or line that never falls silent would grow the reply
         // without end.
         if (fields_.ReceiveBuffer.size() > MaxSceneBytes) {
-            return Fail(u"The device sent more than a scene can hold (%1 bytes) without pausing, so the reply was "
-                        "dropped and the grid is unchanged. Check the device and the line, then try again."_s.arg(
-                            MaxSceneBytes));
+            ReplyEnd end = Fail(u"The device sent more than a scene can hold (%1 bytes) without pausing, so the "
+                                "reply was dropped and the grid is unchanged. Check the device and the line, then "
+                                "try again."_s.arg(MaxSceneBytes));
+            end.How = ReplyEnd::TooLong;
+            return end;
         }
         Arm();
         return {};

@@ -26,9 +26,9 @@ void WriteWhole(LinkWindow& window, const QByteArray& frame, int sceneNumber, bo
 
 // How a fetch exchange ended, if it has.
 struct ReplyEnd {
-    enum Kind { Going, Reply, NoReply, Failed } How = Going;
+    enum Kind { Going, Reply, NoReply, TooLong, Failed } How = Going;
     SceneBytes Bytes;  // Reply: the scene
-    QString Why;       // Failed: what to tell the user
+    QString Why;       // TooLong, Failed: what the receive command tells the user
 };
 
 // The reply rule, on the fields it is given: after the fetch frame, every

@@ -29,6 +29,7 @@ void Report(LinkWindow& window, const ReplyEnd& end)
     case ReplyEnd::NoReply:
         window.Dialogs().MsgBox(u"Connection Failed"_s, MsgBoxStyle::Exclamation, u"TOVRAK Updater"_s);
         break;
+    case ReplyEnd::TooLong:
     case ReplyEnd::Failed: window.Dialogs().MsgBox(end.Why, MsgBoxStyle::OkOnly); break;
     }
 }
