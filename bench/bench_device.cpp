@@ -48,8 +48,7 @@ int main(int argc, char** argv)
     Form1 form(dialogs, serial);
     QTemporaryDir folder;
 
-    dialogs.InputAnswers = {QStringLiteral("1-%1").arg(scenes)};
-    dialogs.FolderAnswers = {folder.path()};
+    dialogs.Answers = {QStringLiteral("1-%1").arg(scenes), folder.path()};
     QElapsedTimer clock;
     clock.start();
     BackupDeviceCommand(form);
@@ -58,7 +57,7 @@ int main(int argc, char** argv)
                 scenes, backupMs, backupMs / scenes - 1000.0);
     std::printf("  %s\n", qPrintable(dialogs.Said.value(0).section(u'|', 1).section(u'\n', 0, 0)));
 
-    dialogs.FolderAnswers = {folder.path()};
+    dialogs.Answers = {folder.path()};
     clock.restart();
     RestoreDeviceCommand(form);
     while (stored.size() < scenes * (256 + 3) && clock.elapsed() < 60000)

@@ -102,7 +102,7 @@ void SaveGridToFile(benchmark::State& state)
     Form1 form(dialogs, serial);
     form.SetGridText(FormatSceneGrid(MakeScene(state.range(0))));
     for (auto _ : state) {
-        dialogs.SaveAnswers = {path};
+        dialogs.Answers = {path};
         SaveSceneCommand(form);  // the overwrite question is answered Yes
     }
     if (Lire(path) != MakeScene(state.range(0)))

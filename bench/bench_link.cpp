@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     QList<double> latenciesMs;
     for (int i = 0; i < exchanges; ++i) {
         filledNs = 0;
-        dialogs.InputAnswers = {QStringLiteral("5")};
+        dialogs.Answers = {QStringLiteral("5")};
         form.Command3->click();
         // The device answers the fetch frame 20 ms later.
         if (pty.Read(3) != QByteArray::fromHex("2c05cc")) {

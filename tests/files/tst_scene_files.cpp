@@ -74,9 +74,10 @@ private Q_SLOTS:
         Put(Path(u"five.bin"_s), "\x01\x02\x03\x04\xff");
         Put(Path(u"empty.bin"_s), {});
         Put(Path(u"big.bin"_s), QByteArray(MaxSceneBytes + 1, '\0'));
-        w_.Dialogs.OpenAnswers = {Path(u"full.bin"_s), Path(u"five.bin"_s), Path(u"empty.bin"_s)};
-        for (const QString& grid : {FormatSceneGrid(AllValues()), u"001 002 003 004 255 "_s, QString()}) {
-            CLICK(w_, Command4);
+        for (const auto& [file, grid] : {std::pair{u"full.bin"_s, FormatSceneGrid(AllValues())},
+                                         {u"five.bin"_s, u"001 002 003 004 255 "_s},
+                                         {u"empty.bin"_s, QString()}}) {
+            CLICK(w_, Command4, Path(file));
             QCOMPARE(w_.Form->GridText(), grid);
         }
         QVERIFY(w_.Dialogs.Said.isEmpty());
@@ -84,9 +85,8 @@ private Q_SLOTS:
         // Cancelled: nothing is said. A file gone since the dialog, a folder
         // and a file over the limit are reported; the grid stays.
         w_.Form->SetGridText(u"009 "_s);
-        w_.Dialogs.OpenAnswers = {std::nullopt, Path(u"gone.bin"_s), dir_->path(), Path(u"big.bin"_s)};
-        for (int i = 0; i < 4; ++i)
-            CLICK(w_, Command4);
+        for (const QString& file : {QString(), Path(u"gone.bin"_s), dir_->path(), Path(u"big.bin"_s)})
+            CLICK(w_, Command4, file);
         VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|*gone.bin\" is no longer there*|48"_s,
                     u"TOVRAK Updater|*is a folder*|48"_s, u"TOVRAK Updater|*big.bin*|48"_s);
         QCOMPARE(w_.Form->GridText(), u"009 "_s);
@@ -95,28 +95,22 @@ private Q_SLOTS:
     void savesAndAsksBeforeReplacing()
     {
         const QString file = Path(u"scene.bin"_s);
-        w_.Dialogs.SaveAnswers = {file};
-        CLICK(w_, Command5);
+        CLICK(w_, Command5, file);
         QCOMPARE(Contents(file), SceneBytes(256, '\0'));  // the blank grid; a new file: no question
         QVERIFY(w_.Dialogs.Said.isEmpty());
 
         // Every byte value survives save and load.
         w_.Form->SetGridText(FormatSceneGrid(AllValues()));
-        w_.Dialogs.SaveAnswers = {file};
-        w_.Dialogs.MsgBoxAnswers = {MsgBoxResult::Yes};
-        CLICK(w_, Command5);
+        CLICK(w_, Command5, file, u"Yes"_s);
         VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|File already exists. Overwrite?|36"_s);
         w_.Form->SetGridText(QString());
-        w_.Dialogs.OpenAnswers = {file};
-        CLICK(w_, Command4);
+        CLICK(w_, Command4, file);
         QCOMPARE(w_.Form->GridText(), FormatSceneGrid(AllValues()));
 
         // No leaves the file as it was; a cancelled dialog changes nothing.
         w_.Form->SetGridText(u"9"_s);
-        w_.Dialogs.SaveAnswers = {file, std::nullopt};
-        w_.Dialogs.MsgBoxAnswers = {MsgBoxResult::No};
-        CLICK(w_, Command5);
-        CLICK(w_, Command5);
+        CLICK(w_, Command5, file, u"No"_s);
+        CLICK(w_, Command5, QString());
         QCOMPARE(Contents(file), AllValues());
         QCOMPARE(w_.Dialogs.Said.size(), 2);  // only the question
 
@@ -126,7 +120,7 @@ private Q_SLOTS:
             w_.Form->SetGridText(grid);
             CLICK(w_, Command5);
         }
-        QCOMPARE(w_.Dialogs.FileDialogsShown, 0);
+        QVERIFY(w_.Dialogs.Asked.isEmpty());
         VERIFY_SAID(w_.Dialogs, u"Save Scene|256 is not between 0 and 255|16"_s);
     }
 
@@ -152,9 +146,7 @@ private Q_SLOTS:
         w_.Form->SetGridText(FormatSceneGrid(QByteArray(80 * 1024, '\x06')));
         for (const QString& target : targets) {
             w_.Dialogs = FakeDialogService{};
-            w_.Dialogs.SaveAnswers = {target};
-            w_.Dialogs.MsgBoxAnswers = {MsgBoxResult::Yes};
-            CLICK(w_, Command5);
+            CLICK(w_, Command5, target);
             const QString failed =
                 u"Save Scene|The scene could not be saved to \"%1\"*|48"_s.arg(QDir::toNativeSeparators(target));
             if (QFileInfo::exists(target))

@@ -104,7 +104,7 @@ private Q_SLOTS:
         Backup(u" 1-3"_s);
         // Each silent number costs the second of silence and no more.
         QVERIFY2(took.elapsed() < 3300 + 700, qPrintable(QString::number(took.elapsed())));
-        QCOMPARE(dialogs_.InputPrompts, QStringList{u"Back Up Device: Scene numbers to back up [1-255]"_s});
+        QCOMPARE(dialogs_.Asked, (QStringList{u"Back Up Device: Scene numbers to back up [1-255]"_s, u"folder"_s}));
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
         QCOMPARE(Contents(Path(u"scene-003.bin"_s)), "\x00\x07\xff"_ba);
         QVERIFY(!QFile::exists(Path(u"scene-002.bin"_s)));
@@ -121,8 +121,7 @@ private Q_SLOTS:
 
         // Files already there: anything but Yes touches nothing.
         dialogs_ = FakeDialogService{};
-        dialogs_.MsgBoxAnswers = {MsgBoxResult::No};
-        Backup(u"1-3"_s);
+        Backup(u"1-3"_s, u"No"_s);
         VERIFY_SAID(
             dialogs_,
             u"Back Up Device|2 of the files for these numbers already in * would be replaced. Replace them?|36"_s);
@@ -141,8 +140,7 @@ private Q_SLOTS:
     void aBackupStopsOnALostPortOrAFolderItCannotWrite()
     {
         device_->Replies = {{1, {{10, "\x05"_ba}}}, {2, {{10, "\x06"_ba}}}};
-        dialogs_.FolderAnswers = {Path(u"no-such-folder"_s)};
-        dialogs_.InputAnswers = {u"1-2"_s};
+        dialogs_.Answers = {u"1-2"_s, Path(u"no-such-folder"_s)};
         NO_FAILURE(BackupDeviceCommand(*form_));
         VERIFY_SAID(dialogs_, u"Back Up Device|The backup stopped at scene 1: The scene could not be saved to*|48"_s);
 
@@ -164,7 +162,7 @@ private Q_SLOTS:
         Put(Path(u"scene-005.bin"_s), {});  // empty: skipped
         for (const QString& ignored : {u"scene-000.bin"_s, u"scene-300.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
             Put(Path(ignored), "x");
-        dialogs_.FolderAnswers = {dir_->path()};
+        dialogs_.Answers = {dir_->path()};
         NO_FAILURE(RestoreDeviceCommand(*form_));
         QTest::qWait(100);
         QCOMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03") + SendFrame(10, big));
@@ -178,8 +176,7 @@ private Q_SLOTS:
 
         // Cancel stops between frames: the first is sent whole, no other.
         device_->Stored.clear();
-        dialogs_ = FakeDialogService{};
-        dialogs_.FolderAnswers = {dir_->path()};
+        dialogs_ = FakeDialogService({dir_->path()});
         dialogs_.StepsBeforeCancel = 1;
         NO_FAILURE(RestoreDeviceCommand(*form_));
         QTest::qWait(100);
@@ -190,10 +187,9 @@ private Q_SLOTS:
 private:
     QString Path(const QString& name) const { return dir_->filePath(name); }
 
-    void Backup(const QString& numbers)
+    void Backup(const QString& numbers, const QString& replace = {})
     {
-        dialogs_.InputAnswers = {numbers};
-        dialogs_.FolderAnswers = {dir_->path()};
+        dialogs_.Answers = {numbers, dir_->path(), replace};
         NO_FAILURE(BackupDeviceCommand(*form_));
     }
 

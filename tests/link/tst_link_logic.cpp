@@ -43,13 +43,12 @@ private Q_SLOTS:
         const QStringList accepted{u"1"_s, u"255"_s, u" 5"_s, u"12abc"_s, u"254.6"_s, u"1e2"_s};
         for (const QString& typed :
              accepted + QStringList{u"0"_s, u"256"_s, u"abc"_s, u"255.5"_s, u"-3"_s, u"0.9"_s, u"   "_s, QString()}) {
-            w_.Dialogs = FakeDialogService{};
-            w_.Dialogs.InputAnswers = {typed};
+            w_.Dialogs = FakeDialogService({typed});
             const std::optional<SceneNumberAnswer> got = SceneNumberPrompt(w_.Dialogs, u"Send Scene"_s);
             const bool good = accepted.contains(typed);
             QCOMPARE(got ? got->Typed : u"refused"_s, good ? typed : u"refused"_s);
             QCOMPARE(w_.Dialogs.Said, good || typed.isEmpty() ? QStringList() : QStringList{Range});
-            QCOMPARE(w_.Dialogs.InputPrompts, QStringList{u"Send Scene: Scene number ?"_s});
+            QCOMPARE(w_.Dialogs.Asked, QStringList{u"Send Scene: Scene number ?"_s});
         }
         QCOMPARE(SendSceneNumber({12, u"12abc"_s}), 12);
         QCOMPARE(SendSceneNumber({2.5, u"2.5"_s}), 2);
@@ -75,8 +74,8 @@ private Q_SLOTS:
         QCOMPARE(w_.Serial.Log.join(u'|'),
                  Setup + u"open|output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
         QCOMPARE(w_.Serial.Written, SendFrame(1, SceneBytes(256, '\0')));
-        QCOMPARE(f.Label4->text(), u" 1"_s);  // as typed
-        QVERIFY(w_.Dialogs.Said.isEmpty() && w_.Dialogs.ProgressShown.isEmpty());
+        QCOMPARE(f.Label4->text(), u" 1"_s);                                 // as typed
+        QVERIFY(w_.Dialogs.Said.isEmpty() && w_.Dialogs.Asked.size() == 1);  // no progress
 
         // A scene that takes over half a second shows its progress; bytes
         // arriving meanwhile are no reply and never reach the grid.
@@ -84,20 +83,19 @@ private Q_SLOTS:
         f.SetGridText(long_);
         w_.Dialogs.WhileProgress = [this] { w_.Deliver("\x07\x08"); };
         CLICK(w_, Command2, u"12"_s);
-        QCOMPARE(w_.Dialogs.ProgressShown, QStringList{u"Send Scene: Sending scene 12 to the device…"_s});
+        QCOMPARE(w_.Dialogs.Asked.last(), u"Send Scene: Sending scene 12 to the device…"_s);
         QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive());
         w_.Tick(2);
         QCOMPARE(f.GridText(), long_);
 
         // An empty grid does nothing; a bad number is reported before the prompt.
-        w_.Serial.Log.clear();
+        w_.Serial.Log.clear(), w_.Dialogs.Asked.clear();
         for (const QString& grid : {QString(), u"  \r\n  "_s, u"001 300 002"_s}) {
             f.SetGridText(grid);
             CLICK(w_, Command2, u"3"_s);
         }
-        QCOMPARE(w_.Dialogs.InputPrompts.size(), 2);
         VERIFY_SAID(w_.Dialogs, u"Send Scene|300 is not between 0 and 255|16"_s);
-        QVERIFY(w_.Serial.Log.isEmpty());
+        QVERIFY(w_.Serial.Log.isEmpty() && w_.Dialogs.Asked.isEmpty());
     }
 
     void sendFailuresCloseThePort()

@@ -9,70 +9,66 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 #include <utility>
 
-// Answers dialogs from queues and records every message shown.
+// Answers dialogs from one queue and records every dialog shown.
 class FakeDialogService final : public DialogService {
 public:
-    using Answers = QList<std::optional<QString>>;  // nullopt: cancelled
+    explicit FakeDialogService(QStringList answers = {}) : Answers(std::move(answers)) { }
 
-    QStringList Said;          // every message as "title|text|style"; "-" for the application's title
-    QList<int> MsgBoxAnswers;  // next answers; when none, Yes or OK
-    QStringList InputAnswers;  // next answers; when none, "" (cancelled)
-    QStringList InputPrompts;  // "title: prompt" of every input box
-    Answers OpenAnswers, SaveAnswers;
-    QStringList FolderAnswers;   // next answers; when none, "" (cancelled)
+    // Answers to whatever asks, in order: the text typed, the file or folder
+    // chosen, "No" or "Cancel" to a question; a null string cancels. With none
+    // left a question gets Yes and anything else is cancelled. A message with
+    // OK alone takes no answer.
+    QStringList Answers;
+    QStringList Said;            // every message as "title|text|style"; "-" for the application's title
+    QStringList Asked;           // every other dialog: "title: prompt [default]", "open", "save", "folder"
+    QStringList StepStatus;      // RunSteps: the status shown before each step
     int StepsBeforeCancel = -1;  // RunSteps: Cancel pressed after this many steps
-    QStringList StepStatus;      // the status shown before each step
-    int FileDialogsShown = 0;
     // Finished runs the event loop until done() reaches total or the time is
     // up; Cancelled presses Cancel at once.
     ProgressOutcome ProgressAnswer = ProgressOutcome::Finished;
-    QStringList ProgressShown;            // "title: text" of every progress dialog
     std::function<void()> WhileProgress;  // runs once while a progress dialog is up
 
     // Whether the messages so far are exactly these, one each, where * in a
     // pattern stands for any text.
-    bool SaidLike(const QStringList& patterns) const
+    bool SaidLike(QStringList patterns) const
     {
-        const QStringList& said = Said;
-        for (qsizetype i = 0; i < said.size(); ++i) {
-            const QStringList pieces = patterns.value(i).split(u'*');
-            qsizetype at = pieces.first().size();
-            for (qsizetype p = 1; p + 1 < pieces.size() && at >= 0; ++p)
-                at = said[i].indexOf(pieces[p], at) < 0 ? -1 : said[i].indexOf(pieces[p], at) + pieces[p].size();
-            const bool whole = pieces.size() == 1 ? said[i] == pieces[0]
-                                                  : said[i].startsWith(pieces.first()) && at >= 0 &&
-                    at <= said[i].size() - pieces.last().size() && said[i].endsWith(pieces.last());
-            if (!whole)
-                return false;
+        for (QString& pattern : patterns) {
+            QStringList pieces = pattern.split(u'*');
+            std::for_each(pieces.begin(), pieces.end(), [](QString& p) { p = QRegularExpression::escape(p); });
+            pattern = QRegularExpression::anchoredPattern(pieces.join(QStringLiteral(".*")));
         }
-        return said.size() == patterns.size();
+        return Said.size() == patterns.size() &&
+            std::equal(Said.begin(), Said.end(), patterns.begin(), [](auto& s, auto& p) {
+                   return QRegularExpression(p, QRegularExpression::DotMatchesEverythingOption).match(s).hasMatch();
+               });
     }
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override
     {
         Said << QStringLiteral("%1|%2|%3").arg(title.value_or(QStringLiteral("-")), text).arg(style);
-        if (!MsgBoxAnswers.isEmpty())
-            return MsgBoxAnswers.takeFirst();
-        return (style & MsgBoxStyle::ButtonsMask) >= MsgBoxStyle::YesNoCancel ? MsgBoxResult::Yes : MsgBoxResult::Ok;
+        if ((style & MsgBoxStyle::ButtonsMask) == MsgBoxStyle::OkOnly)
+            return MsgBoxResult::Ok;
+        const QString answer = Answers.isEmpty() ? QString() : Answers.takeFirst();
+        return answer == u"No" ? MsgBoxResult::No : answer == u"Cancel" ? MsgBoxResult::Cancel : MsgBoxResult::Yes;
     }
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer = {}) override
     {
-        InputPrompts.append(title + QStringLiteral(": ") + prompt +
-                            (defaultAnswer.isEmpty() ? QString() : QStringLiteral(" [") + defaultAnswer + u']'));
-        return InputAnswers.isEmpty() ? QString() : InputAnswers.takeFirst();
+        return Answer(title + QStringLiteral(": ") + prompt +
+                      (defaultAnswer.isEmpty() ? QString() : QStringLiteral(" [") + defaultAnswer + u']'));
     }
-    QString ShowOpen(const QString&, bool cancelError) override { return Answer(OpenAnswers, cancelError); }
-    QString ShowSave(const QString&, bool cancelError) override { return Answer(SaveAnswers, cancelError); }
+    QString ShowOpen(const QString&, bool cancelError) override { return File(QStringLiteral("open"), cancelError); }
+    QString ShowSave(const QString&, bool cancelError) override { return File(QStringLiteral("save"), cancelError); }
+    QString ShowFolder(const QString&) override { return Answer(QStringLiteral("folder")); }
     ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
                                  const std::function<qint64()>& done, int timeoutMs) override
     {
-        ProgressShown.append(title + QStringLiteral(": ") + text);
+        Asked << title + QStringLiteral(": ") + text;
         if (WhileProgress)
             std::exchange(WhileProgress, {})();
         for (const QDeadlineTimer deadline(timeoutMs); ProgressAnswer == ProgressOutcome::Finished && done() < total;) {
@@ -81,10 +77,6 @@ public:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         return ProgressAnswer;
-    }
-    QString ShowFolder(const QString&) override
-    {
-        return FolderAnswers.isEmpty() ? QString() : FolderAnswers.takeFirst();
     }
     bool RunSteps(const QString&, int, const std::function<bool()>& step,
                   const std::function<QString()>& status) override
@@ -99,13 +91,17 @@ public:
     bool FileExists(const QString& path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 
 private:
-    QString Answer(Answers& answers, bool cancelError)
+    QString Answer(const QString& asked)
     {
-        ++FileDialogsShown;
-        const std::optional<QString> answer = answers.isEmpty() ? std::nullopt : answers.takeFirst();
-        if (!answer && cancelError)
+        Asked << asked;
+        return Answers.isEmpty() ? QString() : Answers.takeFirst();
+    }
+    QString File(const QString& asked, bool cancelError)
+    {
+        const QString answer = Answer(asked);
+        if (answer.isNull() && cancelError)
             throw Failure{FailureNumber::CancelSelected, QStringLiteral("Cancel was selected.")};
-        return answer.value_or(QString());
+        return answer;
     }
 };
 

@@ -50,10 +50,10 @@ struct WindowFixture {
     }
 };
 
-// Clicks a command button, answering "Scene number ?" with the answers
-// given. A Failure the command lets escape fails the test.
+// Clicks a command button with the dialogs' answers given in order. A
+// Failure the command lets escape fails the test.
 #define CLICK(fixture, button, ...)                                                                                    \
     do {                                                                                                               \
-        (fixture).Dialogs.InputAnswers = QStringList{__VA_ARGS__};                                                     \
+        (fixture).Dialogs.Answers = QStringList{__VA_ARGS__};                                                          \
         NO_FAILURE((fixture).Form->button->click());                                                                   \
     } while (0)
