@@ -17,42 +17,33 @@ private Q_SLOTS:
     {
         QCOMPARE(FormatSceneGrid({}), QString());
         QCOMPARE(FormatSceneGrid(QByteArray::fromHex("0007ff")), u"000 007 255 "_s);
-        SceneBytes seventeen;
-        for (int i = 1; i <= 17; ++i)
-            seventeen.append(static_cast<char>(i));
-        QCOMPARE(FormatSceneGrid(seventeen),
+        QCOMPARE(FormatSceneGrid(QByteArray::fromHex("0102030405060708090a0b0c0d0e0f1011")),
                  u"001 002 003 004 005 006 007 008 009 010 011 012 013 014 015 016 \r\n017 "_s);
         QCOMPARE(FormatSceneGrid(SceneBytes(256, '\0')), (u"000 "_s.repeated(16) + u"\r\n"_s).repeated(16));
 
         // Any length comes back as it went.
         QRandomGenerator random(20261207);
+        FakeDialogService dialogs;
         for (int length : {0, 1, 15, 16, 17, 256, 5000}) {
             SceneBytes bytes(length, '\0');
             for (char& byte : bytes)
                 byte = static_cast<char>(random.bounded(256));
-            FakeDialogService dialogs;
-            const std::optional<SceneBytes> parsed = ParseSceneGrid(FormatSceneGrid(bytes), u"Save Scene"_s, dialogs);
-            QVERIFY(parsed);
-            QCOMPARE(*parsed, bytes);
-            QVERIFY(dialogs.Said.isEmpty());
+            QCOMPARE(ParseSceneGrid(FormatSceneGrid(bytes), u"Save Scene"_s, dialogs).value_or("stopped"), bytes);
         }
+        QVERIFY(dialogs.Said.isEmpty());
     }
 
     void readsTokens()
     {
         // "grid|bytes in hex|the token that stops the parse"; a lone LF or CR
         // is no line break here: it stays inside its token.
-        const QStringList cases{u"255|ff|"_s,          u"1 256 2|01|256"_s,
-                                u"1e2|64|"_s,          u"12abc|0c|"_s,
-                                u"0 00 000|000000|"_s, u"0000||0000"_s,
-                                u"-0||-0"_s,           u"7 x|07|x"_s,
-                                u"-5||-5"_s,           u"+5|05|"_s,
-                                u"0.4|00|"_s,          u"2.5 3.5|0204|"_s,
-                                u"255.4|ff|"_s,        u"9 255.5|09|255.5"_s,
-                                u"1e400||1e400"_s,     u"  7   8  \r\n\r\n9 \r\n|070809|"_s,
-                                u"   \r\n  ||"_s,      u"||"_s,
-                                u"5\n6 7|0507|"_s,     u"\n7|07|"_s,
-                                u"8\r9|08|"_s,         u"4\r\r\n5|0405|"_s};
+        // clang-format off
+        const QStringList cases{
+            u"255|ff|"_s, u"1 256 2|01|256"_s, u"1e2|64|"_s, u"12abc|0c|"_s, u"0 00 000|000000|"_s, u"0000||0000"_s,
+            u"-0||-0"_s, u"7 x|07|x"_s, u"-5||-5"_s, u"+5|05|"_s, u"0.4|00|"_s, u"2.5 3.5|0204|"_s, u"255.4|ff|"_s,
+            u"9 255.5|09|255.5"_s, u"1e400||1e400"_s, u"  7   8  \r\n\r\n9 \r\n|070809|"_s, u"   \r\n  ||"_s, u"||"_s,
+            u"5\n6 7|0507|"_s, u"\n7|07|"_s, u"8\r9|08|"_s, u"4\r\r\n5|0405|"_s};
+        // clang-format on
         for (const QString& c : cases) {
             const QStringList parts = c.split(u'|');
             const SceneGridReading reading = ReadSceneGrid(parts[0]);
@@ -110,25 +101,12 @@ private Q_SLOTS:
     void readsNumericValues()
     {
         // "text|its numeric value"; only ASCII digits count
-        const QStringList cases{u"|0"_s,
-                                u"abc|0"_s,
-                                u"  \t 42|42"_s,
-                                u"-3|-3"_s,
-                                u"1.5e1|15"_s,
-                                u"1E+2x|100"_s,
-                                u"2e-1|0.2"_s,
-                                u"5e|5"_s,
-                                u"5e+|5"_s,
-                                u".5|0.5"_s,
-                                u"7.|7"_s,
-                                u".|0"_s,
-                                u"+|0"_s,
-                                u"0012|12"_s,
-                                u"1 2|1"_s,
-                                u"1,5|1"_s,
-                                u"\u0661\u0662|0"_s,
-                                u"1e-99999|0"_s,
-                                u"0."_s + u"0"_s.repeated(400) + u"1|0"_s};
+        // clang-format off
+        const QStringList cases{
+            u"|0"_s, u"abc|0"_s, u"  \t 42|42"_s, u"-3|-3"_s, u"1.5e1|15"_s, u"1E+2x|100"_s, u"2e-1|0.2"_s, u"5e|5"_s,
+            u"5e+|5"_s, u".5|0.5"_s, u"7.|7"_s, u".|0"_s, u"+|0"_s, u"0012|12"_s, u"1 2|1"_s, u"1,5|1"_s,
+            u"\u0661\u0662|0"_s, u"1e-99999|0"_s, u"0."_s + u"0"_s.repeated(400) + u"1|0"_s};
+        // clang-format on
         for (const QString& c : cases)
             QCOMPARE(NumericValue(c.section(u'|', 0, 0)), c.section(u'|', 1).toDouble());
         QVERIFY(qIsInf(NumericValue(u"9e99999999999999999999")));
