@@ -42,7 +42,7 @@ private Q_SLOTS:
         form_.reset();
         serial_.reset();
         pty_.reset();
-        VERIFY_NO_STRAY_DIALOGS();
+        VERIFY_EXPECTED_DIALOGS_CAME();
     }
 
     void editsAndSendsASceneThenCancels()

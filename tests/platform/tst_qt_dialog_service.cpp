@@ -20,7 +20,7 @@ private Q_SLOTS:
         qputenv("HOME", home_.path().toLocal8Bit());
     }
 
-    void cleanup() { VERIFY_NO_STRAY_DIALOGS(); }
+    void cleanup() { VERIFY_EXPECTED_DIALOGS_CAME(); }
 
     void showsMessageAndInputBoxes()
     {

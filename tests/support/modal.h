@@ -7,11 +7,9 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -20,8 +18,8 @@
 #include <functional>
 
 // Answers the real modal dialogs as a user would, in the order the test
-// expects them. A dialog nobody expects is closed after a second and noted,
-// so that the test fails with its text instead of hanging.
+// expects them. A dialog nobody expects (progress dialogs aside) is closed at
+// once and fails the test with its text, instead of hanging it.
 class ModalScript final {
 public:
     static ModalScript& Get()
@@ -33,64 +31,58 @@ public:
     template <typename T> void When(std::function<void(T*)> answer)
     {
         answers_.append([answer](QWidget* w) { return qobject_cast<T*>(w) && (answer(qobject_cast<T*>(w)), true); });
-        timer_.start(10);
     }
 
-    // Whether no dialog came unexpected and none expected failed to come;
-    // Problems says what went wrong. Starts afresh either way.
-    bool NoProblems()
-    {
-        Problems = unexpected_.join(u"; ");
-        if (!answers_.isEmpty())
-            Problems += QStringLiteral("; %1 expected dialog(s) never opened").arg(answers_.size());
-        unexpected_.clear(), answers_.clear();
-        return Problems.isEmpty();
-    }
-    QString Problems;
+    // How many expected dialogs never came since the last call.
+    qsizetype NeverOpened() { return std::exchange(answers_, {}).size(); }
 
 private:
     ModalScript()
     {
         QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start(10);
     }
 
     void Poll()
     {
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return timer_.stop();  // no widgets in this suite
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
-            return void(up_ = nullptr);
+            return;
         if (!answers_.isEmpty()) {
-            const auto answer = answers_.takeFirst();
+            const auto answer = answers_.takeFirst();  // taken first: answering runs the event loop
             if (answer(modal))
                 return;
             answers_.prepend(answer);
         }
-        if (modal != up_) {
-            up_ = modal, upFor_.start();
-        } else if (upFor_.elapsed() > 1000 && !qobject_cast<QProgressDialog*>(modal)) {
+        if (!qobject_cast<QProgressDialog*>(modal)) {
             const auto* box = qobject_cast<QMessageBox*>(modal);
-            unexpected_
-                << QStringLiteral("unexpected \"%1\" %2").arg(modal->windowTitle(), box ? box->text() : QString());
+            const QString text =
+                QStringLiteral("unexpected \"%1\" %2").arg(modal->windowTitle(), box ? box->text() : QString());
             modal->close();
+            QTest::qFail(qPrintable(text), __FILE__, __LINE__);
         }
     }
 
     QList<std::function<bool(QWidget*)>> answers_;
-    QStringList unexpected_;
     QTimer timer_;
-    QPointer<QWidget> up_;
-    QElapsedTimer upFor_;
 };
+
+// On from the start, so that a dialog in a suite's first test cannot hang it.
+inline void StartModalScript()
+{
+    ModalScript::Get();
+}
+Q_COREAPP_STARTUP_FUNCTION(StartModalScript)
 
 template <typename T> void WhenModal(std::function<void(T*)> answer)
 {
     ModalScript::Get().When<T>(std::move(answer));
 }
 
-// Ends each test function of a suite that opens real dialogs.
-#define VERIFY_NO_STRAY_DIALOGS()                                                                                      \
-    if (!ModalScript::Get().NoProblems())                                                                              \
-    QFAIL(qPrintable(ModalScript::Get().Problems))
+// Ends each test function of a suite that answers real dialogs.
+#define VERIFY_EXPECTED_DIALOGS_CAME() QCOMPARE(ModalScript::Get().NeverOpened(), 0)
 
 // Runs a statement; a Failure escaping it fails this test function alone,
 // with its text, instead of aborting the whole executable.
