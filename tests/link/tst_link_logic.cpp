@@ -5,8 +5,10 @@
 // scene numbers, port set-up, the send and the receive exchange.
 #include "app/port_combo_box.h"
 #include "link/configure_link.h"
+#include "link/device_backup.h"
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/scene_list.h"
 #include "link/scene_number.h"
 #include "platform/line_settings.h"
 #include "support/window_fixture.h"
@@ -55,6 +57,23 @@ private Q_SLOTS:
         QCOMPARE(ReceiveSceneNumber({5, u" 5 "_s}), 5);
         QCOMPARE(ReceiveSceneNumber({3.5, u"3.5"_s}), 4);
         QVERIFY_THROWS_EXCEPTION(Failure, ReceiveSceneNumber({12, u"12abc"_s}));
+    }
+
+    void readsListsOfSceneNumbers()
+    {
+        // "text=the numbers as ranges, or the start of the message"
+        const QStringList cases{u"1-255=1-255"_s,         u" 1 - 10, 20 33-40 =1-10, 20, 33-40"_s,
+                                u"5,5,4-6=4-6"_s,         u"255=255"_s,
+                                u"0=0: scene"_s,          u"256=256: scene"_s,
+                                u"1-300=1-300: scene"_s,  u"10-5=10-5: a range goes"_s,
+                                u"1,x=\"x\" is not"_s,    u"1--2=\"1--2\" is not"_s,
+                                u", ,=No scene numbers"_s};
+        for (const QString& c : cases) {
+            const SceneList list = ParseSceneList(c.section(u'=', 0, 0));
+            const QString got = list.Error.isEmpty() ? FormatSceneRanges(list.Numbers) : list.Error;
+            QVERIFY2(got.startsWith(c.section(u'=', 1)), qPrintable(c + u" gave "_s + got));
+        }
+        QCOMPARE(SceneFileName(7), u"scene-007.bin"_s);
     }
 
     void configuresThePortFromTheWindow()

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
-// Backing up and restoring the whole device, on a pseudo-terminal with a
-// device on its far end that answers fetch frames as scripted.
+// The window on a real serial port: a pseudo-terminal whose far end plays
+// the device, with dialogs answered from a queue and real files.
+#include "app/grid_text_box.h"
 #include "link/device_backup.h"
 #include "link/frames.h"
-#include "link/scene_list.h"
 #include "platform/qt_serial_link.h"
 #include "support/files.h"
 #include "support/pty.h"
@@ -32,7 +32,8 @@ public:
     }
     QMap<int, QList<std::pair<int, QByteArray>>> Replies;  // n -> (pause in ms, bytes)…
     QByteArray Stored;
-    int HangUpAtFetch = 0;  // hangs up when asked for this number
+    int HangUpAtFetch = 0;       // hangs up when asked for this number
+    qsizetype HangUpAfter = -1;  // hangs up once it holds this many bytes
 
 private:
     void Read()
@@ -49,8 +50,8 @@ private:
             int at = 0;
             for (const auto& [pauseMs, bytes] : Replies.value(number))
                 QTimer::singleShot(at += pauseMs, this, [this, bytes = bytes] { pty_.Write(bytes); });
-        } else {
-            Stored += got;
+        } else if ((Stored += got).size() >= HangUpAfter && HangUpAfter >= 0) {
+            notifier_.setEnabled(false), pty_.HangUp();
         }
     }
     Pty& pty_;
@@ -59,10 +60,12 @@ private:
 
 }  // namespace
 
-class TestDeviceBackup : public QObject {
+class TestRealPort : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
     void init()
     {
         form_.reset();  // before the port it uses
@@ -75,21 +78,45 @@ private Q_SLOTS:
         form_ = std::make_unique<Form1>(dialogs_, *serial_);
     }
 
-    void readsListsOfSceneNumbers()
+    void sendsAnEditedSceneWholeThenCancelsAWait()
     {
-        // "text=the numbers as ranges, or the start of the message"
-        const QStringList cases{u"1-255=1-255"_s,         u" 1 - 10, 20 33-40 =1-10, 20, 33-40"_s,
-                                u"5,5,4-6=4-6"_s,         u"255=255"_s,
-                                u"0=0: scene"_s,          u"256=256: scene"_s,
-                                u"1-300=1-300: scene"_s,  u"10-5=10-5: a range goes"_s,
-                                u"1,x=\"x\" is not"_s,    u"1--2=\"1--2\" is not"_s,
-                                u", ,=No scene numbers"_s};
-        for (const QString& c : cases) {
-            const SceneList list = ParseSceneList(c.section(u'=', 0, 0));
-            const QString got = list.Error.isEmpty() ? FormatSceneRanges(list.Numbers) : list.Error;
-            QVERIFY2(got.startsWith(c.section(u'=', 1)), qPrintable(c + u" gave "_s + got));
-        }
-        QCOMPARE(SceneFileName(7), u"scene-007.bin"_s);
+        // A 64 KiB scene, edited by keys: the port closes only once every
+        // byte has left.
+        SceneBytes scene(64 * 1024, '\0');
+        for (qsizetype i = 0; i < scene.size(); ++i)
+            scene[i] = static_cast<char>(i * 7 % 256);
+        form_->show();
+        form_->SetGridText(FormatSceneGrid(scene));
+        form_->Text1->setFocus();
+        form_->Text1->moveCursor(QTextCursor::Start);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(form_->Text1, Qt::Key_Delete);
+        QTest::keyClicks(form_->Text1, u"12a3"_s);  // the 'a' is dropped
+        scene[0] = 123;
+        Click(form_->Command2, u"42"_s);
+        QVERIFY(!serial_->PortOpen());
+        QTRY_COMPARE(device_->Stored.size(), scene.size() + 3);
+        QCOMPARE(device_->Stored, SendFrame(42, scene));
+        QCOMPARE(form_->Label4->text(), u"42"_s);
+
+        // A receive waits with the port open; Cancel ends it at once and closes the port.
+        Click(form_->Command3, u"3"_s);
+        QVERIFY(serial_->PortOpen());
+        QTest::mouseClick(form_->Command1, Qt::LeftButton);
+        QVERIFY(!form_->isVisible() && !serial_->PortOpen());
+    }
+
+    void aDeviceThatHangsUpMidSendIsReportedOnce()
+    {
+        form_->SetGridText(FormatSceneGrid(SceneBytes(64 * 1024, '\x11')));
+        device_->HangUpAfter = 8 * 1024;
+        Click(form_->Command2, u"5"_s);
+        const QString lost = u"TOVRAK Updater|Serial port 1 was lost while the scene was being sent*|48"_s;
+        VERIFY_SAID(dialogs_, lost);
+        QVERIFY(!serial_->PortOpen());
+        QCOMPARE(form_->Label4->text(), u"0"_s);
+        QTest::qWait(1200);  // no second report, and no "Connection Failed"
+        VERIFY_SAID(dialogs_, lost);
     }
 
     void backsUpWhatAnswersAndNamesWhatDoesNot()
@@ -187,6 +214,12 @@ private Q_SLOTS:
 private:
     QString Path(const QString& name) const { return dir_->filePath(name); }
 
+    void Click(QPushButton* command, const QString& number)
+    {
+        dialogs_.Answers = {number};
+        NO_FAILURE(command->click());
+    }
+
     void Backup(const QString& numbers, const QString& replace = {})
     {
         dialogs_.Answers = {numbers, dir_->path(), replace};
@@ -201,5 +234,5 @@ private:
     std::unique_ptr<Form1> form_;
 };
 
-QTEST_MAIN(TestDeviceBackup)
-#include "tst_device_backup.moc"
+QTEST_MAIN(TestRealPort)
+#include "tst_real_port.moc"
