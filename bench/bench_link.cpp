@@ -13,6 +13,7 @@
 #include "support/pty.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
@@ -21,6 +22,27 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// What the program wrote, until count bytes have come or the time is up.
+QByteArray Read(Pty& pty, qsizetype count, int timeoutMs = 5000)
+{
+    QByteArray got;
+    const QDeadlineTimer deadline(timeoutMs);
+    char buffer[4096];
+    while (got.size() < count && !deadline.hasExpired() && pty.IsOpen()) {
+        const ssize_t n = ::read(pty.MasterFd(), buffer, sizeof buffer);
+        if (n > 0)
+            got.append(buffer, n);
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return got;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -51,7 +73,7 @@ int main(int argc, char** argv)
         dialogs.Answers = {QStringLiteral("5")};
         form.Command3->click();
         // The device answers the fetch frame 20 ms later.
-        if (pty.Read(3) != QByteArray::fromHex("2c05cc")) {
+        if (Read(pty, 3) != QByteArray::fromHex("2c05cc")) {
             std::fprintf(stderr, "exchange %d: no fetch frame\n", i + 1);
             return 1;
         }

@@ -41,21 +41,6 @@ void Pty::Write(const QByteArray& bytes)
     }
 }
 
-QByteArray Pty::Read(qsizetype count, int timeoutMs)
-{
-    QByteArray got;
-    const QDeadlineTimer deadline(timeoutMs);
-    char buffer[4096];
-    while (got.size() < count && !deadline.hasExpired() && master_ >= 0) {
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n > 0)
-            got.append(buffer, n);
-        else
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return got;
-}
-
 QString Pty::LineSettings() const
 {
     termios line{};

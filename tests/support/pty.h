@@ -25,8 +25,6 @@ public:
     // Writes to the program as fast as it reads; gives up when it has read
     // nothing for a second.
     void Write(const QByteArray& bytes);
-    // What the program wrote, until count bytes have come or the time is up.
-    QByteArray Read(qsizetype count, int timeoutMs = 5000);
     // The line settings the program put on the port, as "38400,n,8,1".
     QString LineSettings() const;
     // The device end goes away: the program sees the line hang up.
