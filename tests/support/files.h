@@ -8,6 +8,16 @@
 #include <QString>
 #include <QTest>
 
+#include <numeric>
+
+// Every byte value, 0 to 255.
+inline QByteArray AllValues()
+{
+    QByteArray bytes(256, '\0');
+    std::iota(bytes.begin(), bytes.end(), '\0');
+    return bytes;
+}
+
 // The whole contents of a file, or a marker that cannot be a scene's.
 inline QByteArray Contents(const QString& path)
 {
