@@ -11,7 +11,6 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMenu>
 #include <QRadioButton>
 #include <QStyleHints>
 #include <QTextBlock>
@@ -47,17 +46,13 @@ private Q_SLOTS:
     {
         Form1& f = *w_.Form;
         // Title, icon sizes (built in, title bar to task switcher), ports, speed, Label4, size.
-        const QString state = u"%1|%2|%3 %4 %5|%6%7%8 %9|%10|%11x%12"_s.arg(f.windowTitle())
-                                  .arg(f.windowIcon().availableSizes().size())
-                                  .arg(f.Combo1->count())
-                                  .arg(f.Combo1->currentText(), f.Combo1->isEditable() ? u"editable"_s : u"fixed"_s)
-                                  .arg(f.Option2->isChecked())
-                                  .arg(f.Option3->isChecked())
-                                  .arg(f.Option4->isChecked())
-                                  .arg(f.Frame1->isHidden() ? u"hidden"_s : u"shown"_s, f.Label4->text())
-                                  .arg(f.maximumWidth())
-                                  .arg(f.minimumHeight());
-        QCOMPARE(state, u"Brindlewick|7|32 1 fixed|001 hidden|0|591x369"_s);
+        QString state;
+        QDebug(&state).noquote().nospace()
+            << f.windowTitle() << '|' << f.windowIcon().availableSizes().size() << '|' << f.Combo1->count() << ' '
+            << f.Combo1->currentText() << " editable:" << f.Combo1->isEditable() << '|' << f.Option2->isChecked()
+            << f.Option3->isChecked() << f.Option4->isChecked() << " hidden:" << f.Frame1->isHidden() << '|'
+            << f.Label4->text() << '|' << f.maximumWidth() << 'x' << f.minimumHeight();
+        QCOMPARE(state, u"Brindlewick|7|32 1 editable:false|falsefalsetrue hidden:true|0|591x369"_s);
         QVERIFY(f.minimumSize() == f.maximumSize() && f.Option2->parentWidget() == f.Frame1);
         QVERIFY(!(f.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(f.GridText(), BlankGrid);
