@@ -6,15 +6,6 @@
 #include "app/port_combo_box.h"
 #include "support/window_fixture.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QAccessible>
-#include <QClipboard>
-#include <QGroupBox>
-#include <QLabel>
-#include <QRadioButton>
-#include <QStyleHints>
-#include <QTextBlock>
-
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -10,11 +10,6 @@
 #include "support/pty.h"
 #include "support/window_fixture.h"
 
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QSocketNotifier>
-#include <QTemporaryDir>
-
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;

@@ -8,13 +8,6 @@
 #include "support/files.h"
 #include "support/window_fixture.h"
 
-#include <QDropEvent>
-#include <QMimeData>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
-
 using namespace Qt::StringLiterals;
 
 class TestSceneFiles : public QObject {

@@ -13,9 +13,6 @@
 #include "platform/line_settings.h"
 #include "support/window_fixture.h"
 
-#include <QLabel>
-#include <QRadioButton>
-
 using namespace Qt::StringLiterals;
 
 namespace {

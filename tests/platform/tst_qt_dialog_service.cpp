@@ -5,9 +5,6 @@
 #include "platform/qt_dialog_service.h"
 #include "support/modal.h"
 
-#include <QInputDialog>
-#include <QTemporaryDir>
-
 using namespace Qt::StringLiterals;
 
 class TestQtDialogService : public QObject {

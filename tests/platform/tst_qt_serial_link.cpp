@@ -8,8 +8,6 @@
 #include "support/modal.h"
 #include "support/pty.h"
 
-#include <QSignalSpy>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;

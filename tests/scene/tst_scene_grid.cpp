@@ -4,7 +4,6 @@
 #include "scene/scene_grid.h"
 #include "support/fake_dialog_service.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;

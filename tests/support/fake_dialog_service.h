@@ -6,14 +6,7 @@
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QStringList>
-
-#include <functional>
-#include <utility>
+#include <QtCore>
 
 // Answers dialogs from one queue and records every dialog shown.
 class FakeDialogService final : public DialogService {

@@ -3,10 +3,7 @@
 
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
-#include <QString>
-#include <QTest>
+#include <QtTest>
 
 #include <numeric>
 

@@ -5,17 +5,8 @@
 
 #include "platform/failure.h"
 
-#include <QApplication>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
+#include <QtTest>
+#include <QtWidgets>
 
 // Answers the real modal dialogs as a user would, in the order the test
 // expects them. A dialog nobody expects (progress dialogs aside) is closed at

@@ -9,10 +9,6 @@
 #include "support/fake_serial_link.h"
 #include "support/modal.h"
 
-#include <QPushButton>
-
-#include <memory>
-
 // A clock the test moves by hand.
 struct ManualClock final : Clock {
     double Seconds = 100.0;
