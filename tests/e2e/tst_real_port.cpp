@@ -77,7 +77,8 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < scene.size(); ++i)
             scene[i] = static_cast<char>(i * 7 % 256);
         form_->SetGridText(FormatSceneGrid(scene));
-        Click(form_->Command2, u"42"_s);
+        dialogs_.Answers = {u"42"_s};
+        NO_FAILURE(form_->Command2->click());
         QVERIFY(!serial_->PortOpen());
         QTRY_COMPARE(device_->Stored, SendFrame(42, scene));
 
@@ -85,7 +86,8 @@ private Q_SLOTS:
         init();
         form_->SetGridText(FormatSceneGrid(scene));
         device_->HangUpAfter = 8 * 1024;
-        Click(form_->Command2, u"5"_s);
+        dialogs_.Answers = {u"5"_s};
+        NO_FAILURE(form_->Command2->click());
         QTest::qWait(1200);  // time for a second report, or a "Connection Failed"
         VERIFY_SAID(dialogs_, u"TOVRAK Updater|Serial port 1 was lost while the scene was being sent*|48"_s);
         QVERIFY(!serial_->PortOpen());
@@ -117,7 +119,6 @@ private Q_SLOTS:
         QVERIFY(!serial_->PortOpen() && !form_->Fields.DeviceJob);
 
         // Files already there: anything but Yes touches nothing.
-        dialogs_ = FakeDialogService{};
         Backup(u"1-3"_s, u"No"_s);
         VERIFY_SAID(
             dialogs_,
@@ -126,9 +127,7 @@ private Q_SLOTS:
 
         // Cancel stops after the exchange in progress; what was fetched stays.
         QFile::remove(Path(u"scene-001.bin"_s));
-        dialogs_ = FakeDialogService{};
-        dialogs_.StepsBeforeCancel = 1;
-        Backup(u"1, 3"_s);
+        Backup(u"1, 3"_s, {}, 1);
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Back Up Device|The backup was cancelled.\n\n1 scene saved in * (number 1).|64"_s);
@@ -141,7 +140,6 @@ private Q_SLOTS:
         NO_FAILURE(BackupDeviceCommand(*form_));
         VERIFY_SAID(dialogs_, u"Back Up Device|The backup stopped at scene 1: The scene could not be saved to*|48"_s);
 
-        dialogs_ = FakeDialogService{};
         device_->HangUpAtFetch = 2;
         Backup(u"1-3"_s);
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), "\x05"_ba);
@@ -184,15 +182,12 @@ private Q_SLOTS:
 private:
     QString Path(const QString& name) const { return dir_->filePath(name); }
 
-    void Click(QPushButton* command, const QString& number)
+    // Backs up the numbers into the folder, answering replace if asked and
+    // pressing Cancel after cancelAfter steps.
+    void Backup(const QString& numbers, const QString& replace = {}, int cancelAfter = -1)
     {
-        dialogs_.Answers = {number};
-        NO_FAILURE(command->click());
-    }
-
-    void Backup(const QString& numbers, const QString& replace = {})
-    {
-        dialogs_.Answers = {numbers, dir_->path(), replace};
+        dialogs_ = FakeDialogService({numbers, dir_->path(), replace});
+        dialogs_.StepsBeforeCancel = cancelAfter;
         NO_FAILURE(BackupDeviceCommand(*form_));
     }
 

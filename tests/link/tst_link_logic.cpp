@@ -59,12 +59,12 @@ private Q_SLOTS:
     void readsListsOfSceneNumbers()
     {
         // "text=the numbers as ranges, or the start of the message"
-        const QStringList cases{u"1-255=1-255"_s,         u" 1 - 10, 20 33-40 =1-10, 20, 33-40"_s,
-                                u"5,5,4-6=4-6"_s,         u"255=255"_s,
-                                u"0=0: scene"_s,          u"256=256: scene"_s,
-                                u"1-300=1-300: scene"_s,  u"10-5=10-5: a range goes"_s,
-                                u"1,x=\"x\" is not"_s,    u"1--2=\"1--2\" is not"_s,
-                                u", ,=No scene numbers"_s};
+        // clang-format off
+        const QStringList cases{
+            u"1-255=1-255"_s, u" 1 - 10, 20 33-40 =1-10, 20, 33-40"_s, u"5,5,4-6=4-6"_s, u"255=255"_s, u"0=0: scene"_s,
+            u"256=256: scene"_s, u"1-300=1-300: scene"_s, u"10-5=10-5: a range goes"_s, u"1,x=\"x\" is not"_s,
+            u"1--2=\"1--2\" is not"_s, u", ,=No scene numbers"_s};
+        // clang-format on
         for (const QString& c : cases) {
             const SceneList list = ParseSceneList(c.section(u'=', 0, 0));
             const QString got = list.Error.isEmpty() ? FormatSceneRanges(list.Numbers) : list.Error;

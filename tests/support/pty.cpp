@@ -44,13 +44,14 @@ void Pty::Write(const QByteArray& bytes)
 QString Pty::LineSettings() const
 {
     termios line{};
-    if (::tcgetattr(master_, &line) != 0)
-        return QStringLiteral("unreadable");
+    ::tcgetattr(master_, &line);
     const speed_t speed = ::cfgetospeed(&line);
-    const int baud = speed == B38400 ? 38400 : speed == B19200 ? 19200 : speed == B9600 ? 9600 : 0;
     const char parity = !(line.c_cflag & PARENB) ? 'n' : (line.c_cflag & PARODD) ? 'o' : 'e';
     return QStringLiteral("%1,%2,%3,%4")
-        .arg(baud)
+        .arg(speed == B38400       ? 38400
+                 : speed == B19200 ? 19200
+                 : speed == B9600  ? 9600
+                                   : 0)
         .arg(QLatin1Char(parity))
         .arg(5 + ((line.c_cflag & CSIZE) >> 4))
         .arg(line.c_cflag & CSTOPB ? 2 : 1);
