@@ -211,11 +211,10 @@ private Q_SLOTS:
             w_.Form->Timer1->start();
             w_.Serial.Log.clear();
             byButton ? QTest::mouseClick(w_.Form->Command1, Qt::LeftButton) : void(w_.Form->close());
-            QVERIFY(!w_.Form->isVisible());
-            QVERIFY(w_.Dialogs.Said.isEmpty());  // no question
+            QVERIFY(!w_.Form->isVisible() && w_.Dialogs.Said.isEmpty());  // no question
             QCOMPARE(w_.Serial.Log, QStringList{u"close"_s});
-            QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty());
-            QCOMPARE(w_.Form->Fields.LastReceiveTime, 0.0);
+            QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty() &&
+                    w_.Form->Fields.LastReceiveTime == 0);
         }
     }
 

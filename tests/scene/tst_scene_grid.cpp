@@ -72,8 +72,7 @@ private Q_SLOTS:
         // box; only entries reaching into the range asked for are read.
         QCOMPARE(GridLineEntries(u"5\u00a0300\n7"_s).size(), 3);
         const QList<GridEntry> some = GridLineEntries(u"aaa 300 ccc ddd"_s, 5, 6);
-        QCOMPARE(some.size(), 1);
-        QVERIFY(some[0].Start == 4 && some[0].Length == 3 && some[0].Bad);
+        QVERIFY(some.size() == 1 && some[0].Start == 4 && some[0].Length == 3 && some[0].Bad);
     }
 
     void firstBadTokenStopsWithOneMessage()
@@ -86,10 +85,6 @@ private Q_SLOTS:
         const std::optional<SceneBytes> empty = ParseSceneGrid(u" \r\n "_s, u"Save Scene"_s, dialogs);
         QVERIFY(empty && empty->isEmpty());
         QCOMPARE(dialogs.Said.size(), 1);
-
-        // A value that rounds to 256 is no byte either.
-        QVERIFY(!ParseSceneGrid(u"255.7"_s, u"Save Scene"_s, dialogs));
-        QCOMPARE(dialogs.Said.last(), u"Save Scene|255.7 is not between 0 and 255|16"_s);
 
         // A pasted 100 000-character token is shortened in the message.
         const QString message = OutOfRangeMessage(u"x"_s.repeated(100000));
