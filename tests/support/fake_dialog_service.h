@@ -29,17 +29,13 @@ public:
 
     // Whether the messages so far are exactly these, one each, where * in a
     // pattern stands for any text.
-    bool SaidLike(QStringList patterns) const
+    bool SaidLike(const QStringList& patterns) const
     {
-        for (QString& pattern : patterns) {
-            QStringList pieces = pattern.split(u'*');
-            std::for_each(pieces.begin(), pieces.end(), [](QString& p) { p = QRegularExpression::escape(p); });
-            pattern = QRegularExpression::anchoredPattern(pieces.join(QStringLiteral(".*")));
-        }
-        return Said.size() == patterns.size() &&
-            std::equal(Said.begin(), Said.end(), patterns.begin(), [](auto& s, auto& p) {
-                   return QRegularExpression(p, QRegularExpression::DotMatchesEverythingOption).match(s).hasMatch();
-               });
+        QStringList regexes;  // the messages are matched together, separated by RS
+        for (const QString& pattern : patterns)
+            regexes << QRegularExpression::escape(pattern).replace(QStringLiteral("\\*"), QStringLiteral("[^\x1e]*"));
+        const QRegularExpression all(QRegularExpression::anchoredPattern(regexes.join(u'\x1e')));
+        return all.match(Said.join(u'\x1e')).hasMatch();
     }
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override

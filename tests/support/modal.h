@@ -19,13 +19,8 @@ public:
         return *script;
     }
 
-    template <typename T> void When(std::function<void(T*)> answer)
-    {
-        answers_.append([answer](QWidget* w) { return qobject_cast<T*>(w) && (answer(qobject_cast<T*>(w)), true); });
-    }
-
-    // How many expected dialogs never came since the last call.
-    qsizetype NeverOpened() { return std::exchange(answers_, {}).size(); }
+    // The answers to the dialogs still to come; each says whether it fitted.
+    QList<std::function<bool(QWidget*)>> Answers;
 
 private:
     ModalScript()
@@ -41,11 +36,11 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
             return;
-        if (!answers_.isEmpty()) {
-            const auto answer = answers_.takeFirst();  // taken first: answering runs the event loop
+        if (!Answers.isEmpty()) {
+            const auto answer = Answers.takeFirst();  // taken first: answering runs the event loop
             if (answer(modal))
                 return;
-            answers_.prepend(answer);
+            Answers.prepend(answer);
         }
         if (!qobject_cast<QProgressDialog*>(modal)) {
             const auto* box = qobject_cast<QMessageBox*>(modal);
@@ -56,7 +51,6 @@ private:
         }
     }
 
-    QList<std::function<bool(QWidget*)>> answers_;
     QTimer timer_;
 };
 
@@ -67,21 +61,23 @@ inline void StartModalScript()
 }
 Q_COREAPP_STARTUP_FUNCTION(StartModalScript)
 
+// The next dialog is a T, answered by answer.
 template <typename T> void WhenModal(std::function<void(T*)> answer)
 {
-    ModalScript::Get().When<T>(std::move(answer));
+    ModalScript::Get().Answers <<
+        [answer](QWidget* w) { return qobject_cast<T*>(w) && (answer(qobject_cast<T*>(w)), true); };
 }
 
 // Ends each test function of a suite that answers real dialogs.
-#define VERIFY_EXPECTED_DIALOGS_CAME() QCOMPARE(ModalScript::Get().NeverOpened(), 0)
+#define VERIFY_EXPECTED_DIALOGS_CAME() QCOMPARE(std::exchange(ModalScript::Get().Answers, {}).size(), 0)
 
 // Runs a statement; a Failure escaping it fails this test function alone,
 // with its text, instead of aborting the whole executable.
 #define NO_FAILURE(statement)                                                                                          \
     try {                                                                                                              \
         statement;                                                                                                     \
-    } catch (const Failure& f_) {                                                                                      \
-        QFAIL(qPrintable(QStringLiteral("uncaught: ") + f_.Description));                                              \
+    } catch (const Failure& failure_) {                                                                                \
+        QFAIL(qPrintable(QStringLiteral("uncaught: ") + failure_.Description));                                        \
     }
 
 // Types path into a Qt file dialog's name box and presses Open or Save.

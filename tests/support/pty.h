@@ -15,8 +15,7 @@ class Pty {
 public:
     Pty();
     ~Pty() { HangUp(); }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
+    Q_DISABLE_COPY_MOVE(Pty)
 
     bool IsOpen() const { return master_ >= 0; }
     int MasterFd() const { return master_; }
