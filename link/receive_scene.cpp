@@ -50,7 +50,6 @@ void ReceiveSceneCommand(LinkWindow& window)
             return;
         ConfigureLink(window);
         const int sceneNumber = ReceiveSceneNumber(*answer);
-        window.Exchange().ReceiveBuffer.clear();
         port.SetPortOpen(true);
         WindowExchange(window).Start(sceneNumber);
         window.ShowSceneNumber(answer->Typed);

@@ -140,9 +140,9 @@ private Q_SLOTS:
         f_->Text1->moveCursor(QTextCursor::End);
         Press(f_->Text1, Qt::Key_unknown, u"4x5"_s);
         QInputMethodEvent commit;
-        commit.setCommitString(u"1-\b2\u0663"_s);
+        commit.setCommitString(u"0-\b2\u0663"_s);
         QApplication::sendEvent(f_->Text1, &commit);
-        QCOMPARE(f_->GridText(), u"700 4512"_s);
+        QCOMPARE(f_->GridText(), u"700 4502"_s);
     }
 
     void marksBadEntriesShowsWhereAndTypesOver()

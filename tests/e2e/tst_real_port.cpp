@@ -155,7 +155,7 @@ private Q_SLOTS:
         Put(Path(u"scene-001.bin"_s), "\x01\x02\x03");
         Put(Path(u"scene-010.bin"_s), big);
         Put(Path(u"scene-005.bin"_s), {});  // empty: skipped
-        for (const QString& ignored : {u"scene-000.bin"_s, u"scene-300.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
+        for (const QString& ignored : {u"scene-000.bin"_s, u"scene-256.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
             Put(Path(ignored), "x");
         dialogs_.Answers = {dir_->path()};
         NO_FAILURE(RestoreDeviceCommand(*form_));

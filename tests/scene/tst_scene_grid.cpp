@@ -41,7 +41,7 @@ private Q_SLOTS:
             u"255|ff|"_s, u"1 256 2|01|256"_s, u"1e2|64|"_s, u"12abc|0c|"_s, u"0 00 000|000000|"_s, u"0000||0000"_s,
             u"-0||-0"_s, u"7 x|07|x"_s, u"-5||-5"_s, u"+5|05|"_s, u"0.4|00|"_s, u"2.5 3.5|0204|"_s, u"255.4|ff|"_s,
             u"9 255.5|09|255.5"_s, u"1e400||1e400"_s, u"  7   8  \r\n\r\n9 \r\n|070809|"_s, u"   \r\n  ||"_s, u"||"_s,
-            u"5\n6 7|0507|"_s, u"\n7|07|"_s, u"8\r9|08|"_s, u"4\r\r\n5|0405|"_s};
+            u"5\n6 7|0507|"_s, u"\n7|07|"_s, u"8\r99|08|"_s, u"4\r\r\n5|0405|"_s};
         // clang-format on
         for (const QString& c : cases) {
             const QStringList parts = c.split(u'|');
