@@ -19,8 +19,8 @@ public:
         return *script;
     }
 
-    // The answers to the dialogs still to come; each says whether it fitted.
-    QList<std::function<bool(QWidget*)>> Answers;
+    // The dialogs still to come: the class of each and what the user does.
+    QList<std::pair<const char*, std::function<void(QWidget*)>>> Answers;
 
 private:
     ModalScript()
@@ -34,13 +34,18 @@ private:
         if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
             return timer_.stop();  // no widgets in this suite
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
+        if (!modal || !modal->isVisible() || modal == answered_)
             return;
-        if (!Answers.isEmpty()) {
-            const auto answer = Answers.takeFirst();  // taken first: answering runs the event loop
-            if (answer(modal))
-                return;
-            Answers.prepend(answer);
+        if (!Answers.isEmpty() && modal->inherits(Answers.first().first)) {
+            // Answered outside this timer, which Qt does not fire again while
+            // it runs: a dialog the answer opens (a question over a file
+            // dialog) is seen too.
+            answered_ = modal;
+            QTimer::singleShot(0, modal, [this, modal, act = Answers.takeFirst().second] {
+                act(modal);
+                answered_ = nullptr;  // still up after its answer: no longer expected
+            });
+            return;
         }
         if (!qobject_cast<QProgressDialog*>(modal)) {
             const auto* box = qobject_cast<QMessageBox*>(modal);
@@ -52,6 +57,7 @@ private:
     }
 
     QTimer timer_;
+    QPointer<QWidget> answered_;
 };
 
 // On from the start, so that a dialog in a suite's first test cannot hang it.
@@ -64,8 +70,8 @@ Q_COREAPP_STARTUP_FUNCTION(StartModalScript)
 // The next dialog is a T, answered by answer.
 template <typename T> void WhenModal(std::function<void(T*)> answer)
 {
-    ModalScript::Get().Answers <<
-        [answer](QWidget* w) { return qobject_cast<T*>(w) && (answer(qobject_cast<T*>(w)), true); };
+    ModalScript::Get().Answers.append(
+        {T::staticMetaObject.className(), [answer](QWidget* w) { answer(static_cast<T*>(w)); }});
 }
 
 // Ends each test function of a suite that answers real dialogs.
