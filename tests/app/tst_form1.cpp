@@ -47,7 +47,7 @@ private Q_SLOTS:
         QVERIFY(f_->minimumSize() == f_->maximumSize() && f_->Option2->parentWidget() == f_->Frame1);
         QVERIFY(!(f_->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(f_->GridText(), BlankGrid);
-        QVERIFY(!f_->Timer1->isActive() && w_.Serial.Log.isEmpty());  // idle, and the port left alone
+        QVERIFY(!f_->Timer1->isActive() && w_.Serial->Log.isEmpty());  // idle, and the port left alone
 
         // Captions in bold Verdana that fit with the fonts this system has.
         const QList<std::tuple<QPushButton*, QString, qreal>> buttons{
@@ -201,13 +201,13 @@ private Q_SLOTS:
 
         for (bool byButton : {true, false}) {
             init();
-            w_.Serial.SetPortOpen(true);
+            w_.Serial->SetPortOpen(true);
             w_.Form->Fields = {"\x01", 5, true};
             w_.Form->Timer1->start();
-            w_.Serial.Log.clear();
+            w_.Serial->Log.clear();
             byButton ? QTest::mouseClick(w_.Form->Command1, Qt::LeftButton) : void(w_.Form->close());
             QVERIFY(!w_.Form->isVisible() && w_.Dialogs.Said.isEmpty());  // no question
-            QCOMPARE(w_.Serial.Log, QStringList{u"close"_s});
+            QCOMPARE(w_.Serial->Log, QStringList{u"close"_s});
             QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty() &&
                     w_.Form->Fields.LastReceiveTime == 0);
         }
@@ -239,10 +239,9 @@ private Q_SLOTS:
     {
         // An adapter plugged in after start-up shows, with its name, when the list opens.
         QCOMPARE(w_.Form->Combo1->itemData(0, Qt::ToolTipRole).toString(), u"no serial port"_s);
-        w_.Serial.Devices = {{1, u"/dev/ttyUSB1"_s, u"ttyUSB1"_s, u"FT232R"_s}};
+        w_.Serial->Devices = {{1, u"/dev/ttyUSB1"_s, u"ttyUSB1"_s, u"FT232R"_s}};
         w_.Form->Combo1->showPopup();
         QCOMPARE(w_.Form->Combo1->itemData(0, Qt::ToolTipRole).toString(), u"ttyUSB1 (FT232R)"_s);
-        w_.Form->Combo1->hidePopup();
     }
 
 private:

@@ -75,21 +75,20 @@ private Q_SLOTS:
 
     void configuresThePortFromTheWindow()
     {
-        NO_FAILURE(ConfigureLink(*w_.Form));
         w_.Form->Combo1->setCurrentText(u"3"_s);
         w_.Form->Option3->setChecked(true);
-        w_.Serial.SetPortOpen(true);
+        w_.Serial->SetPortOpen(true);
         NO_FAILURE(ConfigureLink(*w_.Form));
-        QCOMPARE(w_.Serial.Log.join(u'|'), Setup + u"open|close|port 3|settings 19200,n,8,1"_s);
+        QCOMPARE(w_.Serial->Log.join(u'|'), u"open|close|port 3|settings 19200,n,8,1"_s);
     }
 
     void sendsTheFrameAndClosesThePort()
     {
         Form1& f = *w_.Form;
         CLICK(w_, Command2, u" 1"_s);
-        QCOMPARE(w_.Serial.Log.join(u'|'),
+        QCOMPARE(w_.Serial->Log.join(u'|'),
                  Setup + u"open|output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
-        QCOMPARE(w_.Serial.Written, SendFrame(1, SceneBytes(256, '\0')));
+        QCOMPARE(w_.Serial->Written, SendFrame(1, SceneBytes(256, '\0')));
         QCOMPARE(f.Label4->text(), u" 1"_s);                                 // as typed
         QVERIFY(w_.Dialogs.Said.isEmpty() && w_.Dialogs.Asked.size() == 1);  // no progress
 
@@ -100,26 +99,26 @@ private Q_SLOTS:
         w_.Dialogs.WhileProgress = [this] { w_.Deliver("\x07\x08"); };
         CLICK(w_, Command2, u"12"_s);
         QCOMPARE(w_.Dialogs.Asked.last(), u"Send Scene: Sending scene 12 to the device…"_s);
-        QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive());
+        QVERIFY(!w_.Serial->PortOpen() && !f.Timer1->isActive());
         w_.Tick(2);
         QCOMPARE(f.GridText(), long_);
 
         // An empty grid does nothing; a bad number is reported before the prompt.
-        w_.Serial.Log.clear(), w_.Dialogs.Asked.clear();
+        w_.Serial->Log.clear(), w_.Dialogs.Asked.clear();
         for (const QString& grid : {QString(), u"  \r\n  "_s, u"001 300 002"_s}) {
             f.SetGridText(grid);
             CLICK(w_, Command2, u"3"_s);
         }
         VERIFY_SAID(w_.Dialogs, u"Send Scene|300 is not between 0 and 255|16"_s);
-        QVERIFY(w_.Serial.Log.isEmpty() && w_.Dialogs.Asked.isEmpty());
+        QVERIFY(w_.Serial->Log.isEmpty() && w_.Dialogs.Asked.isEmpty());
     }
 
     void sendFailuresCloseThePort()
     {
         const QList<std::pair<std::function<void()>, QString>> cases{
-            {[this] { w_.Serial.OutputFailure = u"Writing failed."_s; }, u"Writing failed."_s},
-            {[this] { w_.Serial.OpenFailure = u"Serial port 1 is in use."_s; }, u"Serial port 1 is in use."_s},
-            {[this] { w_.Serial.StuckOutput = 100; }, u"The scene could not be sent within *"_s},
+            {[this] { w_.Serial->OutputFailure = u"Writing failed."_s; }, u"Writing failed."_s},
+            {[this] { w_.Serial->OpenFailure = u"Serial port 1 is in use."_s; }, u"Serial port 1 is in use."_s},
+            {[this] { w_.Serial->StuckOutput = 100; }, u"The scene could not be sent within *"_s},
             {[this] {
                  w_.Dialogs.ProgressAnswer = ProgressOutcome::Cancelled;
                  w_.Form->SetGridText(FormatSceneGrid(SceneBytes(4000, '\x01')));
@@ -129,23 +128,23 @@ private Q_SLOTS:
             w_.Reset();
             arrange();
             CLICK(w_, Command2, u"9"_s);
-            QVERIFY(!w_.Serial.PortOpen());
+            QVERIFY(!w_.Serial->PortOpen());
             VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|"_s + said + u"|48"_s);
             QCOMPARE(w_.Form->Label4->text(), u"0"_s);
         }
         // Output still queued when a send fails is dropped, not left to trickle out.
-        QVERIFY(w_.Serial.Log.contains(u"discard"_s));
+        QVERIFY(w_.Serial->Log.contains(u"discard"_s));
     }
 
     void receiveCollectsUntilASecondOfSilence()
     {
         Form1& f = *w_.Form;
         CLICK(w_, Command3, u" 5"_s);
-        QCOMPARE(w_.Serial.Log.join(u'|'), Setup + u"open|output 2c 05 cc"_s);
+        QCOMPARE(w_.Serial->Log.join(u'|'), Setup + u"open|output 2c 05 cc"_s);
         QCOMPARE(f.Label4->text(), u" 5"_s);  // as typed
         QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
         w_.Tick(0.5);
-        w_.Serial.Deliver("\x01\x02");
+        w_.Serial->Deliver("\x01\x02");
         QVERIFY(f.Fields.AwaitingReply);  // handled later, never inside the port's own notification
         QCoreApplication::processEvents();
         QVERIFY(!f.Fields.AwaitingReply);
@@ -154,7 +153,7 @@ private Q_SLOTS:
         w_.Tick(1.0);  // not more than a second yet
         QCOMPARE(f.GridText(), Blank);
         w_.Tick(0.01);
-        QVERIFY(!w_.Serial.PortOpen() && !f.Timer1->isActive() && w_.Dialogs.Said.isEmpty());
+        QVERIFY(!w_.Serial->PortOpen() && !f.Timer1->isActive() && w_.Dialogs.Said.isEmpty());
         QCOMPARE(f.GridText(), FormatSceneGrid(SceneBytes("\x01\x02") + SceneBytes(17, '\x03')));
         QVERIFY(f.Fields.ReceiveBuffer.isEmpty() && f.Fields.LastReceiveTime == 0);
 
@@ -165,7 +164,7 @@ private Q_SLOTS:
         w_.Deliver("\x0a");
         w_.Tick(1.01);
         QCOMPARE(f.GridText(), u"010 "_s);
-        QCOMPARE(w_.Serial.Written.right(6), QByteArray::fromHex("2c06cc2c07cc"));
+        QCOMPARE(w_.Serial->Written.right(6), QByteArray::fromHex("2c06cc2c07cc"));
     }
 
     void noReplyIsConnectionFailedUnlessAnotherCommandEndsTheWait()
@@ -176,12 +175,12 @@ private Q_SLOTS:
         w_.Tick(5);
         VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|Connection Failed|48"_s);
         QCOMPARE(f.GridText(), Blank);
-        QVERIFY(w_.Serial.PortOpen() && !f.Timer1->isActive());
+        QVERIFY(w_.Serial->PortOpen() && !f.Timer1->isActive());
         w_.Deliver("\x09");
         QVERIFY(f.Timer1->isActive());
         w_.Tick(1.01);
         QCOMPARE(f.GridText(), u"009 "_s);
-        QVERIFY(!w_.Serial.PortOpen());
+        QVERIFY(!w_.Serial->PortOpen());
 
         // Another command ends the wait: a send abandons it, with no "Connection Failed".
         w_.Reset();
@@ -190,16 +189,16 @@ private Q_SLOTS:
         QVERIFY(!w_.Form->Timer1->isActive());
         w_.Tick(2);
         QVERIFY(w_.Dialogs.Said.isEmpty());
-        QCOMPARE(w_.Serial.Written.first(6), QByteArray::fromHex("2c05cc2106cc"));
+        QCOMPARE(w_.Serial->Written.first(6), QByteArray::fromHex("2c05cc2106cc"));
 
         // So does a receive refused for its number, before the port is opened again.
         w_.Reset();
         CLICK(w_, Command3, u"5"_s);
-        w_.Serial.Log.clear();
+        w_.Serial->Log.clear();
         CLICK(w_, Command3, u"12abc"_s);
         w_.Tick(2);
         VERIFY_SAID(w_.Dialogs, u"-|\"12abc\" is not a scene number*|0"_s);
-        QCOMPARE(w_.Serial.Log.join(u'|') + u'|', u"close|"_s + Setup);
+        QCOMPARE(w_.Serial->Log.join(u'|') + u'|', u"close|"_s + Setup);
     }
 
     void capsAReplyThatNeverEndsAndReportsALostPortOnce()
@@ -210,7 +209,7 @@ private Q_SLOTS:
             w_.Deliver(QByteArray(64 * 1024, '\x07'));
         }
         VERIFY_SAID(w_.Dialogs, u"-|The device sent more than a scene can hold*|0"_s);
-        QVERIFY(!w_.Serial.PortOpen() && !w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty());
+        QVERIFY(!w_.Serial->PortOpen() && !w_.Form->Timer1->isActive() && w_.Form->Fields.ReceiveBuffer.isEmpty());
         w_.Tick(2);
         QCOMPARE(w_.Form->GridText(), Blank);
 
@@ -227,12 +226,12 @@ private Q_SLOTS:
         w_.Reset();
         CLICK(w_, Command3, u"5"_s);
         w_.Deliver("\x01");
-        w_.Serial.Lose();
+        w_.Serial->Lose();
         QCoreApplication::processEvents();
         QVERIFY(!w_.Form->Timer1->isActive() && w_.Form->Fields.LastReceiveTime == 0);
         CLICK(w_, Command3, u"5"_s);
         w_.Tick(1.01);
-        w_.Serial.Lose();
+        w_.Serial->Lose();
         QCoreApplication::processEvents();
         VERIFY_SAID(w_.Dialogs, u"-|Serial port 1 was lost*|0"_s, u"TOVRAK Updater|Connection Failed|48"_s);
         QCOMPARE(w_.Form->GridText(), Blank);

@@ -24,14 +24,6 @@ public:
     std::optional<QString> OpenFailure, OutputFailure;  // set: opening or writing fails with this text
     qint64 StuckOutput = 0;                             // this many written bytes never leave
 
-    // Back to a closed port 1 with nothing logged, written or set to fail.
-    void Reset()
-    {
-        open_ = false, port_ = 1, event_ = 0, settings_ = QStringLiteral("9600,n,8,1");
-        Log.clear(), Written.clear(), waiting_.clear(), Devices.clear();
-        OpenFailure.reset(), OutputFailure.reset(), StuckOutput = 0;
-    }
-
     bool PortOpen() const override { return open_; }
     void SetPortOpen(bool open) override
     {

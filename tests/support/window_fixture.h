@@ -19,7 +19,7 @@ struct ManualClock final : Clock {
 // memory and a clock moved by hand. Reset() gives a fresh one.
 struct WindowFixture {
     FakeDialogService Dialogs;
-    FakeSerialLink Serial;
+    std::optional<FakeSerialLink> Serial;  // made afresh by Reset()
     ManualClock Clock;
     std::unique_ptr<Form1> Form;
 
@@ -27,14 +27,14 @@ struct WindowFixture {
     {
         Form.reset();
         Dialogs = FakeDialogService{};
-        Serial.Reset();
-        Form = std::make_unique<Form1>(Dialogs, Serial, Clock);
+        Serial.emplace();
+        Form = std::make_unique<Form1>(Dialogs, *Serial, Clock);
     }
 
     // The device sends bytes; OnComm reaches the window queued.
     void Deliver(const QByteArray& bytes)
     {
-        Serial.Deliver(bytes);
+        Serial->Deliver(bytes);
         QCoreApplication::processEvents();
     }
 
