@@ -15,7 +15,7 @@ struct ManualClock final : Clock {
     double Now() override { return Seconds; }
 };
 
-// The window on test doubles: dialogs answered from queues, a port in
+// The window on test doubles: dialogs answered from a queue, a port in
 // memory and a clock moved by hand. Reset() gives a fresh one.
 struct WindowFixture {
     FakeDialogService Dialogs;
