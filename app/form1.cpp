@@ -12,7 +12,6 @@
 #include "link/send_scene.h"
 #include "platform/clock.h"
 #include "platform/dialog_service.h"
-#include "platform/failure.h"
 #include "platform/port_devices.h"
 #include "platform/serial_link.h"
 
@@ -24,7 +23,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTimer>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +35,6 @@ namespace {
 constexpr int ClientWidth = 591;
 constexpr int ClientHeight = 369;
 constexpr int PortCount = 32;
-constexpr int Timer1IntervalMs = 10;
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry, qreal points)
 {
@@ -86,7 +87,7 @@ Form1::Form1(DialogService& dialogs, SerialLink& serial, Clock& clock, QWidget* 
                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       MSComm1(serial),
       CommonDialog1(dialogs),
-      clock_(clock)
+      Session(std::make_unique<DeviceSession>(serial, clock, Fields))
 {
     InstallFontSubstitutes();
     CreateControls();
@@ -165,10 +166,7 @@ void Form1::CreateControls()
     // The speed is fixed at 38400 for the device; the choice stays hidden.
     Frame1->setVisible(false);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(u"Timer1"_s);
-    Timer1->setInterval(Timer1IntervalMs);
-    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1 = &Session->ReplyTimer();
 
     for (QLabel* label : {Label1, Label3, Label4})
         label->setFocusPolicy(Qt::NoFocus);
@@ -190,10 +188,11 @@ void Form1::CreateControls()
     // A scene file dropped on the grid or the window loads it.
     setAcceptDrops(true);
     connect(Text1, &GridTextBox::FileDropped, this, [this](const QString& path) { LoadSceneFile(*this, path); });
-    connect(Timer1, &QTimer::timeout, this, &Form1::OnTick);
-    // Queued, so that the handler runs outside the serial port's own
-    // notification and may close the port or show a message.
-    connect(&MSComm1, &SerialLink::OnComm, this, &Form1::OnReceive, Qt::QueuedConnection);
+    // The session alone listens to the port and to Timer1; the window hears
+    // how an exchange ended and when the port is taken.
+    connect(Session.get(), &DeviceSession::ReceiveEnded, this,
+            [this](const ReplyEnd& end) { ReportReceive(*this, end); });
+    connect(Session.get(), &DeviceSession::BusyChanged, this, &Form1::OnBusyChanged);
     connect(Combo1, &PortComboBox::AboutToShowPopup, this, &Form1::RefreshPortToolTips);
 
     // The whole-device commands: at the end of the grid's menu, and in the
@@ -210,8 +209,8 @@ void Form1::CreateControls()
     RestoreAction->setStatusTip(u"Send every scene file of a folder to the device"_s);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     Text1->SetMenuActions({BackupAction, RestoreAction});
-    connect(BackupAction, &QAction::triggered, this, [this] { BackupDeviceCommand(*this); });
-    connect(RestoreAction, &QAction::triggered, this, [this] { RestoreDeviceCommand(*this); });
+    connect(BackupAction, &QAction::triggered, this, [this] { RunLinkCommand(BackupDeviceCommand); });
+    connect(RestoreAction, &QAction::triggered, this, [this] { RunLinkCommand(RestoreDeviceCommand); });
 }
 
 void Form1::Form_Load()
@@ -251,12 +250,47 @@ void Form1::Command1_Click()
 
 void Form1::Command2_Click()
 {
-    SendSceneCommand(*this);
+    RunLinkCommand(SendSceneCommand);
 }
 
 void Form1::Command3_Click()
 {
-    ReceiveSceneCommand(*this);
+    RunLinkCommand(ReceiveSceneCommand);
+}
+
+// A click while a send is still draining waits for it, as it would behind a
+// command that blocks; a backup or a restore disables the commands instead.
+void Form1::RunLinkCommand(void (*command)(LinkWindow&))
+{
+    if (Session->Busy()) {
+        if (!Session->JobRunning() && deferred_ == nullptr)
+            deferred_ = command;
+        return;
+    }
+    {
+        const QScopedValueRollback running(inCommand_, true);
+        command(*this);
+    }
+    if (closePending_ && !Session->Busy())
+        close();
+}
+
+void Form1::OnBusyChanged(bool busy)
+{
+    const bool free = !Session->JobRunning();
+    for (QWidget* control : std::initializer_list<QWidget*>{Command2, Command3, Command4, Command5, Command6, Combo1})
+        control->setEnabled(free);
+    for (QAction* action : {BackupAction, RestoreAction})
+        action->setEnabled(free);
+    if (busy)
+        return;
+    // Left to the event loop, so that whoever gave the port back is done.
+    if (closePending_) {
+        if (!inCommand_)
+            QTimer::singleShot(0, this, [this] { close(); });
+    } else if (const auto command = std::exchange(deferred_, nullptr)) {
+        QTimer::singleShot(0, this, [this, command] { RunLinkCommand(command); });
+    }
 }
 
 void Form1::Command4_Click()
@@ -282,16 +316,6 @@ void Form1::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     LoadSceneFile(*this, file);
-}
-
-void Form1::OnReceive()
-{
-    ::OnReceive(*this);
-}
-
-void Form1::OnTick()
-{
-    ::OnTick(*this);
 }
 
 QString Form1::PortChoice() const
@@ -328,6 +352,15 @@ void Form1::RefreshPortToolTips()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    // A job stops after the scene in flight, a send once its frame has left;
+    // the window closes then, so that nothing is cut short without a word.
+    if (Session->Busy()) {
+        closePending_ = true;
+        if (Session->JobRunning())
+            Session->Progress().AskToStop();
+        event->ignore();
+        return;
+    }
     ShutDown();
     event->accept();
 }
@@ -335,12 +368,5 @@ void Form1::closeEvent(QCloseEvent* event)
 // Ends whatever is going on: the exchange is dropped and the port closed.
 void Form1::ShutDown()
 {
-    Timer1->stop();
-    Fields = ExchangeFields{};
-    try {
-        if (MSComm1.PortOpen())
-            MSComm1.SetPortOpen(false);
-    } catch (const Failure&) {
-        // Closing is all that is left to do; nothing to tell at the end.
-    }
+    Session->ShutDown();
 }

@@ -3,10 +3,13 @@
 
 #pragma once
 
+#include "link/device_session.h"
 #include "link/link_window.h"
 #include "scene/scene_grid.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class Clock;
 class DialogService;
@@ -35,10 +38,6 @@ public:
     QString GridText() const override;
     void SetGridText(const QString& text) override;
 
-    // The event handlers of the serial port and of Timer1.
-    void OnReceive();
-    void OnTick();
-
     // Controls, by the names the commands use.
     QPushButton* Command1;  // Cancel
     QPushButton* Command2;  // Send Scene >>
@@ -55,7 +54,8 @@ public:
     QRadioButton* Option2;
     QRadioButton* Option3;
     QRadioButton* Option4;
-    // Runs only while a receive exchange is in progress.
+    // The device session's reply timer: runs only while an exchange is in
+    // progress.
     QTimer* Timer1;
     // "Back Up Device…" and "Restore Device…".
     QAction* BackupAction;
@@ -68,16 +68,17 @@ public:
 
     // The receive exchange: ReceiveBuffer, LastReceiveTime, AwaitingReply.
     ExchangeFields Fields;
+    // The one owner of the serial port, the exchange and its timer (made
+    // after Fields and gone before them).
+    std::unique_ptr<DeviceSession> Session;
 
     // What the device link commands use.
     DialogService& Dialogs() override { return CommonDialog1; }
-    SerialLink& Port() override { return MSComm1; }
-    Clock& ElapsedClock() override { return clock_; }
-    ExchangeFields& Exchange() override { return Fields; }
-    QTimer& ReceiveTimer() override { return *Timer1; }
+    DeviceSession& LinkSession() override { return *Session; }
     QString PortChoice() const override;
     bool SpeedChosen(int option) const override;
     void ShowSceneNumber(const QString& typed) override;
+    bool Closing() const override { return closePending_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,8 +94,14 @@ private:
     void Command4_Click();
     void Command5_Click();
     void Command6_Click();
+    void RunLinkCommand(void (*command)(LinkWindow&));
+    void OnBusyChanged(bool busy);
     void RefreshPortToolTips();
     void ShutDown();
 
-    Clock& clock_;
+    // Closing waits for the send or the job in flight.
+    bool closePending_ = false;
+    bool inCommand_ = false;
+    // A click that came while a send was draining, run once it is over.
+    void (*deferred_)(LinkWindow&) = nullptr;
 };

@@ -46,6 +46,11 @@ QString WriteTarget(const QString& path)
 
 }  // namespace
 
+QString SceneFileName(int sceneNumber)
+{
+    return u"scene-%1.bin"_s.arg(sceneNumber, 3, 10, QChar(u'0'));
+}
+
 SceneBytes Lire(const QString& Fichier)
 {
     const QFileInfo info(Fichier);

@@ -9,6 +9,10 @@
 
 // A scene file is the scene's raw bytes and nothing else.
 
+// The file a scene number is kept in within a folder of the whole device:
+// scene-001.bin … scene-255.bin.
+QString SceneFileName(int sceneNumber);
+
 // Reads the whole file Fichier. Throws Failure, naming the file and the
 // reason, when it cannot be read or holds more than a scene can
 // (MaxSceneBytes); an empty file is an empty scene.

@@ -3,9 +3,10 @@
 
 #include "link/configure_link.h"
 
+#include "link/device_session.h"
 #include "link/link_window.h"
-#include "link/receive_scene.h"
-#include "platform/serial_link.h"
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -21,16 +22,12 @@ QString SettingsForSpeedOption(int option)
 
 void ConfigureLink(LinkWindow& window)
 {
-    SerialLink& port = window.Port();
-    if (port.PortOpen()) {
-        port.SetPortOpen(false);
-        AbandonExchange(window);
-    }
-    port.SetCommPort(window.PortChoice().toInt());
+    std::optional<QString> settings;
     for (int option : {2, 3, 4}) {
         if (window.SpeedChosen(option)) {
-            port.SetSettings(SettingsForSpeedOption(option));
+            settings = SettingsForSpeedOption(option);
             break;
         }
     }
+    window.LinkSession().Configure(window.PortChoice().toInt(), settings);
 }

@@ -5,20 +5,19 @@
 
 #include "files/scene_file.h"
 #include "link/configure_link.h"
-#include "link/exchange.h"
-#include "link/frames.h"
+#include "link/device_session.h"
 #include "link/link_window.h"
 #include "link/scene_list.h"
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
-#include "platform/serial_link.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
+#include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
-#include <QScopeGuard>
-#include <QTimer>
+
+#include <algorithm>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -38,63 +37,53 @@ QString Numbers(const QList<int>& numbers)
     return (numbers.size() == 1 ? u"number "_s : u"numbers "_s) + FormatSceneRanges(numbers);
 }
 
-// Ends the window's own exchange and keeps its handler off the port while
-// a device job runs; the port is closed and the window given it back at the
-// end, whatever happened.
-auto TakePort(LinkWindow& window)
+// Starts a job from the window's port choice, then follows it until it is
+// over. False when it could not even start (the message is shown).
+bool RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start)
 {
-    ConfigureLink(window);
-    window.Exchange().DeviceJob = true;
-    return qScopeGuard([&window] {
-        window.Exchange().DeviceJob = false;
-        try {
-            if (window.Port().PortOpen()) {
-                window.Port().DiscardOutput();
-                window.Port().SetPortOpen(false);
-            }
-        } catch (const Failure&) {
-            // A port that will not even close has nothing more to lose.
-        }
-    });
+    DeviceSession& session = window.LinkSession();
+    try {
+        ConfigureLink(window);
+        start(session);
+    } catch (const Failure& failure) {
+        window.Dialogs().MsgBox(failure.Description, MsgBoxStyle::Exclamation, title);
+        return false;
+    }
+    window.Dialogs().FollowProgress(title, session.Progress());
+    // Closing the window stops a job as Cancel does; then only a failure is
+    // worth a word.
+    return !(window.Closing() && session.LastJob().Stopped.isEmpty());
 }
 
-// What is left to wait, from how long the steps so far took.
-QString TimeLeft(const QElapsedTimer& clock, qsizetype done, qsizetype total)
+QString BackupSummary(const JobResult& job, const QString& where, const QStringList& stale)
 {
-    if (done == 0)
-        return {};
-    const qint64 seconds = clock.elapsed() * (total - done) / done / 1000;
-    return seconds < 90 ? u"About %1 s left."_s.arg(seconds + 1) : u"About %1 min left."_s.arg((seconds + 59) / 60);
+    QString summary = u"%1 saved in %2"_s.arg(Scenes(job.Done.size()), where);
+    summary += job.Done.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(job.Done));
+    if (!job.Silent.isEmpty())
+        summary += u"\nNo reply from %1."_s.arg(Numbers(job.Silent));
+    // Such a file holds what an earlier backup found, not what the device
+    // holds now.
+    if (!stale.isEmpty())
+        summary += u"\nLeft from before, not replaced (no reply this time): %1."_s.arg(stale.join(u", "));
+    if (!job.Stopped.isEmpty())
+        return u"The backup stopped at scene %1: %2\n\n%3"_s.arg(job.StoppedAt).arg(job.Stopped, summary);
+    if (job.Cancelled)
+        return u"The backup was cancelled.\n\n"_s + summary;
+    return summary;
 }
 
-// One fetch exchange by the receive rule, waited out in an event loop of
-// its own. The port is set up from the window as for a receive.
-ReplyEnd Fetch(LinkWindow& window, int sceneNumber, ExchangeFields& fields, QTimer& timer)
+QString RestoreSummary(const JobResult& job)
 {
-    SerialLink& port = window.Port();
-    ConfigureLink(window);
-    port.SetPortOpen(true);
-    ReplyExchange exchange(fields, port, window.ElapsedClock(), timer);
-    QEventLoop loop;
-    ReplyEnd end;
-    const auto over = [&](ReplyEnd now) {
-        if (now.How != ReplyEnd::Going)
-            end = std::move(now), loop.quit();
-    };
-    QObject::connect(
-        &port, &SerialLink::OnComm, &loop, [&] { over(exchange.OnArrival()); }, Qt::QueuedConnection);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] { over(exchange.OnTick()); });
-    exchange.Start(sceneNumber);
-    loop.exec();
-    return end;
+    QString summary = u"%1 sent to the device"_s.arg(Scenes(job.Done.size()));
+    summary += job.Done.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(job.Done));
+    if (!job.Stopped.isEmpty())
+        return u"The restore stopped at scene %1: %2\n\n%3"_s.arg(job.StoppedAt).arg(job.Stopped, summary);
+    if (job.Cancelled)
+        return u"The restore was cancelled between two scenes.\n\n"_s + summary;
+    return summary;
 }
 
 }  // namespace
-
-QString SceneFileName(int sceneNumber)
-{
-    return u"scene-%1.bin"_s.arg(sceneNumber, 3, 10, QChar(u'0'));
-}
 
 void BackupDeviceCommand(LinkWindow& window)
 {
@@ -120,58 +109,17 @@ void BackupDeviceCommand(LinkWindow& window)
                        MsgBoxStyle::YesNo | MsgBoxStyle::Question, BackupTitle) != MsgBoxResult::Yes)
         return;
 
-    QList<int> saved, silent;
-    QString stopped;
-    qsizetype next = 0;
-    QElapsedTimer clock;
-    clock.start();
-    const auto status = [&] {
-        return u"Fetching scene %1 (%2 of %3)\nSaved: %4   No reply: %5\n%6"_s.arg(list.Numbers[next])
-            .arg(next + 1)
-            .arg(list.Numbers.size())
-            .arg(saved.size())
-            .arg(silent.size())
-            .arg(TimeLeft(clock, next, list.Numbers.size()));
-    };
-    bool finished = false;
-    try {
-        const auto port = TakePort(window);
-        ExchangeFields fields;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        const auto step = [&] {
-            const int n = list.Numbers[next];
-            const ReplyEnd end = Fetch(window, n, fields, timer);
-            if (end.How == ReplyEnd::TooLong) {
-                throw Failure{FailureNumber::PortOpenFailed,
-                              u"The device sent more than a scene can hold (%1 bytes) without pausing. Check the "
-                              "device and the line."_s.arg(MaxSceneBytes)};
-            }
-            if (end.How == ReplyEnd::Failed)
-                throw Failure{FailureNumber::PortOpenFailed, end.Why};
-            if (end.How == ReplyEnd::Reply) {
-                Ecrire(dir.filePath(SceneFileName(n)), end.Bytes);
-                saved << n;
-            } else {
-                silent << n;
-            }
-            return ++next < list.Numbers.size();
-        };
-        finished = dialogs.RunSteps(BackupTitle, static_cast<int>(list.Numbers.size()), step, status);
-    } catch (const Failure& failure) {
-        stopped = failure.Description;
+    if (!RunJob(window, BackupTitle, [&](DeviceSession& session) { session.BackUp(list.Numbers, dir.absolutePath()); }))
+        return;
+    const JobResult& job = window.LinkSession().LastJob();
+    // A silent number gets no file, so one there now was there before.
+    QStringList stale;
+    for (const int n : job.Silent) {
+        if (dialogs.FileExists(dir.filePath(SceneFileName(n))))
+            stale << SceneFileName(n);
     }
-
-    QString summary = u"%1 saved in %2"_s.arg(Scenes(saved.size()), where);
-    summary += saved.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(saved));
-    if (!silent.isEmpty())
-        summary += u"\nNo reply from %1."_s.arg(Numbers(silent));
-    if (!stopped.isEmpty()) {
-        summary = u"The backup stopped at scene %1: %2\n\n%3"_s.arg(list.Numbers[next]).arg(stopped, summary);
-    } else if (!finished) {
-        summary = u"The backup was cancelled.\n\n"_s + summary;
-    }
-    dialogs.MsgBox(summary, stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, BackupTitle);
+    dialogs.MsgBox(BackupSummary(job, where, stale),
+                   job.Stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, BackupTitle);
 }
 
 void RestoreDeviceCommand(LinkWindow& window)
@@ -182,22 +130,30 @@ void RestoreDeviceCommand(LinkWindow& window)
         return;
     const QDir dir(folder);
     const QString where = QDir::toNativeSeparators(dir.absolutePath());
+    // By number, whatever order the folder lists its files in.
     static const QRegularExpression sceneFile(u"^scene-(\\d{3})\\.bin$"_s);
-    QList<std::pair<int, SceneBytes>> scenes;
-    QStringList skipped;
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+    QMap<int, QString> files;
+    for (const QString& name : dir.entryList(QDir::Files)) {
         const int n = sceneFile.match(name).captured(1).toInt();
-        if (n < 1 || n > 255)
-            continue;
+        if (n >= 1 && n <= 255)
+            files.insert(n, name);
+    }
+    QList<std::pair<int, SceneBytes>> scenes;
+    QList<int> numbers;
+    QStringList skipped;
+    for (auto file = files.cbegin(); file != files.cend(); ++file) {
+        const QString path = dir.filePath(file.value());
         try {
-            const SceneBytes bytes = Lire(dir.filePath(name));
-            if (bytes.isEmpty())
-                skipped << u"%1 (empty)"_s.arg(name);
-            else
-                scenes.append({n, bytes});
+            const SceneBytes bytes = Lire(path);
+            if (bytes.isEmpty()) {
+                skipped << u"%1 (empty)"_s.arg(file.value());
+            } else {
+                scenes.append({file.key(), bytes});
+                numbers << file.key();
+            }
         } catch (const Failure&) {
-            const bool large = QFileInfo(dir.filePath(name)).size() > MaxSceneBytes;
-            skipped << u"%1 (%2)"_s.arg(name, large ? u"larger than a scene can be"_s : u"cannot be read"_s);
+            const bool large = QFileInfo(path).size() > MaxSceneBytes;
+            skipped << u"%1 (%2)"_s.arg(file.value(), large ? u"larger than a scene can be"_s : u"cannot be read"_s);
         }
     }
     const QString skippedText = skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(skipped.join(u", "));
@@ -208,9 +164,6 @@ void RestoreDeviceCommand(LinkWindow& window)
             MsgBoxStyle::Exclamation, RestoreTitle);
         return;
     }
-    QList<int> numbers;
-    for (const auto& scene : scenes)
-        numbers << scene.first;
     if (dialogs.MsgBox(u"Send %1 (%2) from %3 to the device on serial port %4? The scenes the device holds "
                        "under those numbers will be replaced."_s.arg(Scenes(scenes.size()), Numbers(numbers), where,
                                                                      window.PortChoice()) +
@@ -218,39 +171,9 @@ void RestoreDeviceCommand(LinkWindow& window)
                        MsgBoxStyle::YesNo | MsgBoxStyle::Question, RestoreTitle) != MsgBoxResult::Yes)
         return;
 
-    QList<int> sent;
-    QString stopped;
-    bool finished = false;
-    QElapsedTimer clock;
-    clock.start();
-    const auto status = [&] {
-        return u"Sending scene %1 (%2 of %3)\n%4"_s.arg(scenes[sent.size()].first)
-            .arg(sent.size() + 1)
-            .arg(scenes.size())
-            .arg(TimeLeft(clock, sent.size(), scenes.size()));
-    };
-    try {
-        const auto port = TakePort(window);
-        const auto step = [&] {
-            const auto& [n, bytes] = scenes[sent.size()];
-            ConfigureLink(window);
-            window.Port().SetPortOpen(true);
-            WriteWhole(window, SendFrame(n, bytes), n, false);
-            window.Port().SetPortOpen(false);
-            sent << n;
-            return sent.size() < scenes.size();
-        };
-        finished = dialogs.RunSteps(RestoreTitle, static_cast<int>(scenes.size()), step, status);
-    } catch (const Failure& failure) {
-        stopped = failure.Description;
-    }
-
-    QString summary = u"%1 sent to the device"_s.arg(Scenes(sent.size()));
-    summary += sent.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(sent));
-    if (!stopped.isEmpty())
-        summary = u"The restore stopped at scene %1: %2\n\n%3"_s.arg(scenes[sent.size()].first).arg(stopped, summary);
-    else if (!finished)
-        summary = u"The restore was cancelled between two scenes.\n\n"_s + summary;
-    dialogs.MsgBox(summary + skippedText, stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation,
-                   RestoreTitle);
+    if (!RunJob(window, RestoreTitle, [&](DeviceSession& session) { session.Restore(scenes); }))
+        return;
+    const JobResult& job = window.LinkSession().LastJob();
+    dialogs.MsgBox(RestoreSummary(job) + skippedText,
+                   job.Stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, RestoreTitle);
 }

@@ -3,19 +3,15 @@
 
 #pragma once
 
-#include <QString>
-
 class LinkWindow;
-
-// The file a scene number is backed up to: scene-001.bin … scene-255.bin.
-QString SceneFileName(int sceneNumber);
 
 // "Back Up Device…": fetches the scenes under the numbers the user lists,
 // one receive exchange each, and writes every reply to its own file in a
 // folder the user picks. Leaves the grid, Label4 and the receive command's
-// fields alone; the port is closed at the end.
+// fields alone; the port is opened once and closed at the end.
 void BackupDeviceCommand(LinkWindow& window);
 
 // "Restore Device…": sends every scene file of a folder the user picks to
-// the device under the number in its name, as "Send Scene >>" sends one.
+// the device under the number in its name, in number order, as "Send Scene
+// >>" sends one.
 void RestoreDeviceCommand(LinkWindow& window);

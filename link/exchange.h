@@ -3,59 +3,50 @@
 
 #pragma once
 
-#include "link/link_window.h"
+#include "scene/scene_grid.h"
 
-#include <QByteArray>
 #include <QString>
 
-class Clock;
-class QTimer;
-class SerialLink;
 struct LineSettings;
 
 // Seconds the line needs to carry count bytes with these settings (start
 // bit, data bits, parity bit, stop bits).
 double TransmitSeconds(qint64 count, const LineSettings& settings);
 
-// The send rule: writes a frame to the open port and waits until all of it
-// has left, so that closing the port or writing the next frame cuts nothing.
-// With progress, a long frame shows a progress dialog whose Cancel stops it;
-// without, the event loop runs while it drains and nothing can cut it.
-// Throws Failure when the port is lost, the line is stuck, or it is cancelled.
-void WriteWhole(LinkWindow& window, const QByteArray& frame, int sceneNumber, bool withProgress);
+// A fetch exchange, in three fields; its states:
+//   Idle                    LastReceiveTime 0
+//   Waiting for first byte  LastReceiveTime = request time, AwaitingReply true
+//   Collecting              LastReceiveTime = latest arrival, AwaitingReply false
+struct ExchangeFields {
+    SceneBytes ReceiveBuffer;
+    double LastReceiveTime = 0;
+    bool AwaitingReply = false;
+};
 
 // How a fetch exchange ended, if it has.
 struct ReplyEnd {
     enum Kind { Going, Reply, NoReply, TooLong, Failed } How = Going;
     SceneBytes Bytes;  // Reply: the scene
-    QString Why;       // TooLong, Failed: what the receive command tells the user
+    QString Why;       // Failed: what went wrong, for the user
 };
 
-// The reply rule, on the fields it is given: after the fetch frame, every
-// byte that arrives is the reply until more than a second passes without
-// one; nothing within a second means no reply. A reply over MaxSceneBytes,
-// a lost port or a failed read end it with a reason, the port closed. The
-// receive command runs it on the window's fields; the backup on its own.
-class ReplyExchange {
-public:
-    ReplyExchange(ExchangeFields& fields, SerialLink& port, Clock& clock, QTimer& timer);
+// The reply rule, on one exchange's fields at clock reading now: after the
+// fetch frame every byte that arrives is the reply, until more than a second
+// passes without one; nothing within a second means no reply.
+namespace ReplyRule {
 
-    // Empties the buffer and writes the fetch frame to the open port.
-    void Start(int sceneNumber);
-    // The port's notification: collects what arrived.
-    ReplyEnd OnArrival();
-    // The timer's tick: ends the exchange once the silence is long enough.
-    // No reply leaves the port open: late bytes start a new collection.
-    ReplyEnd OnTick();
-    // Ends the exchange without a word.
-    void Abandon();
+// The fetch frame goes out: waiting for the first byte.
+void Begin(ExchangeFields& fields, double now);
+// Bytes arrived (also after no reply: late bytes start a new collection).
+// More than MaxSceneBytes without a pause ends it: TooLong, nothing kept.
+ReplyEnd Arrive(ExchangeFields& fields, const QByteArray& bytes, double now);
+// A look at the clock: the reply, or no reply, once the silence is long
+// enough. Idle is left before anyone is told, so that bytes arriving while
+// a message is open start a new collection.
+ReplyEnd Look(ExchangeFields& fields, double now);
+// When to look next: milliseconds until the silence would be long enough.
+int MsToSilence(const ExchangeFields& fields, double now);
+// Ends the exchange without a word.
+void Abandon(ExchangeFields& fields);
 
-private:
-    ReplyEnd Fail(const QString& why);
-    void Arm();
-
-    ExchangeFields& fields_;
-    SerialLink& port_;
-    Clock& clock_;
-    QTimer& timer_;
-};
+}  // namespace ReplyRule

@@ -4,16 +4,12 @@
 #include "link/send_scene.h"
 
 #include "link/configure_link.h"
-#include "link/exchange.h"
+#include "link/device_session.h"
 #include "link/frames.h"
 #include "link/link_window.h"
-#include "link/receive_scene.h"
 #include "link/scene_number.h"
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
-#include "platform/serial_link.h"
-
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -21,44 +17,37 @@ namespace {
 
 const QString SendTitle = u"Send Scene"_s;
 const QString ErrorTitle = u"TOVRAK Updater"_s;
+// Below this a send is over before a progress dialog would be read.
+constexpr double ProgressThresholdSeconds = 0.5;
 
 }  // namespace
 
 void SendSceneCommand(LinkWindow& window)
 {
-    SerialLink& port = window.Port();
-    ExchangeFields& fields = window.Exchange();
+    DialogService& dialogs = window.Dialogs();
     try {
-        const std::optional<SceneBytes> scene = ParseSceneGrid(window.GridText(), SendTitle, window.Dialogs());
+        const std::optional<SceneBytes> scene = ParseSceneGrid(window.GridText(), SendTitle, dialogs);
         if (!scene || scene->isEmpty())
             return;
-        const std::optional<SceneNumberAnswer> answer = SceneNumberPrompt(window.Dialogs(), SendTitle);
+        const std::optional<SceneNumberAnswer> answer = SceneNumberPrompt(dialogs, SendTitle);
         if (!answer)
             return;
         const int sceneNumber = SendSceneNumber(*answer);
         const QByteArray frame = SendFrame(sceneNumber, *scene);
 
         ConfigureLink(window);
-        fields.ReceiveBuffer.clear();
-        port.SetPortOpen(true);
-        // A send ends any exchange: the tick has nothing to wait for.
-        fields.AwaitingReply = true;
-        fields.LastReceiveTime = 0;
-        window.ReceiveTimer().stop();
-
-        fields.Sending = true;
-        WriteWhole(window, frame, sceneNumber, true);
-        fields.Sending = false;
-        port.SetPortOpen(false);
-        window.ShowSceneNumber(answer->Typed);
+        DeviceSession& session = window.LinkSession();
+        // Label4 changes once the frame has left whole and the port is closed.
+        session.Send(sceneNumber, frame, [&window, typed = answer->Typed](const std::optional<Failure>& failure) {
+            if (failure)
+                window.Dialogs().MsgBox(failure->Description, MsgBoxStyle::Exclamation, ErrorTitle);
+            else
+                window.ShowSceneNumber(typed);
+        });
+        // Its Cancel cuts the send short, and says so.
+        if (session.LineSeconds(frame.size()) > ProgressThresholdSeconds)
+            dialogs.FollowProgress(SendTitle, session.Progress());
     } catch (const Failure& failure) {
-        fields.Sending = false;
-        // Never leave the port open behind a failed send, nor let the bytes
-        // still queued trickle out.
-        if (port.PortOpen()) {
-            port.DiscardOutput();
-            port.SetPortOpen(false);
-        }
-        window.Dialogs().MsgBox(failure.Description, MsgBoxStyle::Exclamation, ErrorTitle);
+        dialogs.MsgBox(failure.Description, MsgBoxStyle::Exclamation, ErrorTitle);
     }
 }

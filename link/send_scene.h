@@ -6,5 +6,6 @@
 class LinkWindow;
 
 // "Send Scene >>": stores the grid's scene on the device under a number the
-// user names. Every failure is reported here; the port is left closed.
+// user names. The frame drains while the event loop runs; its end, or its
+// failure, is reported once, and the port is left closed.
 void SendSceneCommand(LinkWindow& window);

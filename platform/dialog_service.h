@@ -5,7 +5,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 // Message box style numbers: buttons plus icon.
@@ -33,8 +32,7 @@ inline constexpr int No = 7;
 // The title a message box shows when the caller gives none.
 inline const QString ApplicationTitle = QStringLiteral("Brindlewick");
 
-// How a progress dialog ended.
-enum class ProgressOutcome { Finished, Cancelled, TimedOut };
+class WorkProgress;
 
 // The modal dialogs the commands use. Every call blocks until the user has
 // answered.
@@ -61,18 +59,11 @@ public:
     virtual QString ShowOpen(const QString& filter, bool cancelError) = 0;
     virtual QString ShowSave(const QString& filter, bool cancelError) = 0;
 
-    // A modal progress dialog with a Cancel button, shown while work goes on
-    // in the event loop. done() says how much of total is done; the dialog
-    // closes when it reaches total, when Cancel is pressed, or after
-    // timeoutMs.
-    virtual ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
-                                         const std::function<qint64()>& done, int timeoutMs) = 0;
-
-    // A modal progress dialog over a job done in steps: calls step() until it
-    // returns false, showing status() and how many of total steps are done.
-    // Cancel takes effect between steps. Whether the job ran to its end.
-    virtual bool RunSteps(const QString& title, int total, const std::function<bool()>& step,
-                          const std::function<QString()>& status) = 0;
+    // A modal progress dialog that follows work going on in the event loop
+    // and closes once the work is over (at once if it already is). Cancel,
+    // Escape and the close button ask the work to stop and leave the dialog
+    // up, showing what the work says, until the work has ended.
+    virtual void FollowProgress(const QString& title, WorkProgress& work) = 0;
 
     // Whether something of that name exists; false for any bad path.
     virtual bool FileExists(const QString& path) = 0;

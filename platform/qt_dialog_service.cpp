@@ -4,19 +4,15 @@
 #include "platform/qt_dialog_service.h"
 
 #include "platform/failure.h"
+#include "platform/qt_progress_dialog.h"
+#include "platform/work_progress.h"
 
-#include <QDeadlineTimer>
-
-#include <algorithm>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -121,36 +117,12 @@ QString QtDialogService::ShowSave(const QString& filter, bool cancelError)
     return ShowFileDialog(true, filter, cancelError);
 }
 
-ProgressOutcome QtDialogService::ShowProgress(const QString& text, const QString& title, qint64 total,
-                                              const std::function<qint64()>& done, int timeoutMs)
+void QtDialogService::FollowProgress(const QString& title, WorkProgress& work)
 {
-    // QProgressDialog counts in int; a thousand steps are plenty to watch.
-    constexpr int Steps = 1000;
-    QProgressDialog dialog(text, u"Cancel"_s, 0, Steps, parent_);
-    dialog.setWindowTitle(title);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setMinimumDuration(0);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-
-    ProgressOutcome outcome = ProgressOutcome::Cancelled;
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
-        const qint64 now = std::clamp<qint64>(done(), 0, total);
-        dialog.setValue(total > 0 ? static_cast<int>(now * Steps / total) : Steps);
-        dialog.setLabelText(u"%1\n%2 of %3 bytes sent"_s.arg(text).arg(now).arg(total));
-        if (now >= total) {
-            outcome = ProgressOutcome::Finished;
-            dialog.accept();
-        } else if (deadline.hasExpired()) {
-            outcome = ProgressOutcome::TimedOut;
-            dialog.reject();
-        }
-    });
-    poll.start(50);
+    if (work.Over)
+        return;
+    QtProgressDialog dialog(work, title, parent_);
     dialog.exec();
-    return outcome;
 }
 
 QString QtDialogService::ShowFolder(const QString& title)
@@ -162,27 +134,6 @@ QString QtDialogService::ShowFolder(const QString& title)
         return QString();
     folder_ = dialog.selectedFiles().first();
     return folder_;
-}
-
-bool QtDialogService::RunSteps(const QString& title, int total, const std::function<bool()>& step,
-                               const std::function<QString()>& status)
-{
-    QProgressDialog dialog(status(), u"Cancel"_s, 0, std::max(total, 1), parent_);
-    dialog.setWindowTitle(title);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setMinimumDuration(0);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    dialog.show();
-    for (int done = 0;; ++done) {
-        dialog.setValue(std::min(done, total));
-        dialog.setLabelText(status());
-        QCoreApplication::processEvents();
-        if (dialog.wasCanceled())
-            return false;
-        if (!step())
-            return true;
-    }
 }
 
 bool QtDialogService::FileExists(const QString& path)

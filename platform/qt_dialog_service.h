@@ -27,10 +27,7 @@ public:
     QString ShowFolder(const QString& title) override;
     QString ShowOpen(const QString& filter, bool cancelError) override;
     QString ShowSave(const QString& filter, bool cancelError) override;
-    ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
-                                 const std::function<qint64()>& done, int timeoutMs) override;
-    bool RunSteps(const QString& title, int total, const std::function<bool()>& step,
-                  const std::function<QString()>& status) override;
+    void FollowProgress(const QString& title, WorkProgress& work) override;
     bool FileExists(const QString& path) override;
 
 private:

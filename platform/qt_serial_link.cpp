@@ -8,13 +8,11 @@
 
 #include <QSerialPortInfo>
 
-#include <QDeadlineTimer>
-
 #include <algorithm>
-#include <QThread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -176,29 +174,18 @@ qint64 QtSerialLink::OutBufferCount() const
     return port_.bytesToWrite() + DriverOutputQueue();
 }
 
-bool QtSerialLink::Flush(int timeoutMs)
+bool QtSerialLink::FinishOutput()
 {
-    if (!port_.isOpen())
-        throw Failure{FailureNumber::PortNotOpen, u"The serial port is not open, so nothing can be sent."_s};
-    const QDeadlineTimer deadline(timeoutMs);
-    while (port_.isOpen() && port_.bytesToWrite() > 0) {
-        if (deadline.hasExpired())
-            return false;
-        if (!port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) &&
-            port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError)
-            return false;
-    }
-    // Qt has handed everything to the driver; wait until the driver has sent
-    // it too, so that closing the port cannot cut the frame short.
-    while (port_.isOpen() && DriverOutputQueue() > 0) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(2);
-    }
     if (!port_.isOpen())
         return false;
 #ifdef Q_OS_UNIX
-    ::tcdrain(static_cast<int>(port_.handle()));  // what is left in the UART
+    const int fd = static_cast<int>(port_.handle());
+    ::tcdrain(fd);  // what is left in the UART
+    pollfd line{fd, POLLOUT, 0};
+    if (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        Lose();
+        return false;
+    }
 #endif
     return true;
 }
@@ -336,10 +323,14 @@ void QtSerialLink::OnError(QSerialPort::SerialPortError error)
     // the port stays open.
     const bool lost =
         error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError;
-    if (!lost || !port_.isOpen())
-        return;
-    // Close once, so nothing keeps polling a dead descriptor, and report it
-    // after Qt's own error handling has returned.
+    if (lost && port_.isOpen())
+        Lose();
+}
+
+// Closes once, so nothing keeps polling a dead descriptor, and reports it
+// after Qt's own error handling has returned.
+void QtSerialLink::Lose()
+{
     port_.close();
     QMetaObject::invokeMethod(
         this,

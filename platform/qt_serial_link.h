@@ -38,7 +38,7 @@ public:
     void Output(const QByteArray& bytes) override;
     QByteArray Input() override;
     qint64 OutBufferCount() const override;
-    bool Flush(int timeoutMs) override;
+    bool FinishOutput() override;
     void DiscardOutput() override;
     int CommEvent() const override;
     QList<PortDevice> Ports() const override;
@@ -51,6 +51,7 @@ private:
     void ApplySettings();
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
+    void Lose();
     QString PortLabel() const;
     qint64 DriverOutputQueue() const;
 

@@ -49,11 +49,14 @@ public:
     virtual QByteArray Input() = 0;
 
     // Bytes written but not yet on the line (queued here or in the driver).
+    // They leave while the event loop runs.
     virtual qint64 OutBufferCount() const = 0;
-    // Hands every queued byte to the line and waits until the driver has
-    // sent it, for at most timeoutMs; false when that time ran out or the
-    // port failed. Blocks: meant for short frames.
-    virtual bool Flush(int timeoutMs) = 0;
+    // Once OutBufferCount() is 0: lets the few bytes still in the hardware
+    // go (a matter of milliseconds) and says whether the line is still
+    // there. A far end that hung up while bytes were queued is not seen by
+    // the write that queued them; here it is, and the port is then closed
+    // and reported lost as when it fails.
+    virtual bool FinishOutput() = 0;
     // Drops every byte not yet sent.
     virtual void DiscardOutput() = 0;
 

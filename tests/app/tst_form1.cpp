@@ -171,9 +171,12 @@ private Q_SLOTS:
         QCOMPARE(f_->Text1->EntryAt(line3 + 3), QString());  // between entries
         QCOMPARE(f_->Text1->EntryAt(line3 + 8 * 4 + 2), u"Byte 41: 2555 is not between 0 and 255"_s);
 
-        // Insert switches to typing over entries, with a block caret, and back.
+        // Insert switches to typing over entries, with a block caret, and
+        // back; Shift+Insert is no switch.
         f_->SetGridText(u"000 000 "_s);
         f_->Text1->moveCursor(QTextCursor::Start);
+        QGuiApplication::clipboard()->clear();  // Shift+Insert pastes
+        QTest::keyClick(f_->Text1, Qt::Key_Insert, Qt::ShiftModifier);
         QTest::keyClick(f_->Text1, Qt::Key_Insert);
         QTest::keyClicks(f_->Text1, u"255"_s);
         QVERIFY(f_->Text1->overwriteMode() && f_->Text1->cursorWidth() > 1);
@@ -182,8 +185,12 @@ private Q_SLOTS:
         QCOMPARE(f_->GridText(), u"2551 000 "_s);
         QCOMPARE(f_->Text1->cursorWidth(), 1);
 
-        // A caret in a line of megabytes is held still while the grid has the focus.
+        // A caret in a line of megabytes is held still while the grid has the
+        // focus; in as many bytes on short lines it blinks.
         const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+        f_->SetGridText(FormatSceneGrid(SceneBytes(300 * 1000, '\x01')));
+        f_->Text1->moveCursor(QTextCursor::End);
+        QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), flash);
         f_->SetGridText(u"1 "_s.repeated(600 * 1000));
         f_->Text1->moveCursor(QTextCursor::End);
         QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), 0);

@@ -3,6 +3,8 @@
 
 // The window on a real serial port: a pseudo-terminal whose far end plays
 // the device, with dialogs answered from a queue and real files.
+#include "app/port_combo_box.h"
+#include "files/scene_file.h"
 #include "link/device_backup.h"
 #include "link/frames.h"
 #include "platform/qt_serial_link.h"
@@ -26,8 +28,12 @@ public:
     }
     QMap<int, QList<std::pair<int, QByteArray>>> Replies;  // n -> (pause in ms, bytes)…
     QByteArray Stored;
+    QList<int> Fetched;          // the numbers asked for, in order
     int HangUpAtFetch = 0;       // hangs up when asked for this number
     qsizetype HangUpAfter = -1;  // hangs up once it holds this many bytes
+    // Stops reading, as a device busy storing would: what the program
+    // writes waits in the line.
+    void Pause(bool paused) { notifier_.setEnabled(!paused && pty_.IsOpen()); }
 
 private:
     void Read()
@@ -39,6 +45,7 @@ private:
         QByteArray got(buffer, n);
         if (got.size() == 3 && got.startsWith('\x2c') && got.endsWith('\xcc')) {
             const int number = static_cast<unsigned char>(got[1]);
+            Fetched << number;
             if (number == HangUpAtFetch)
                 return notifier_.setEnabled(false), pty_.HangUp();
             int at = 0;
@@ -58,6 +65,8 @@ class TestRealPort : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
     void init()
     {
         form_.reset();  // before the port it uses
@@ -79,7 +88,7 @@ private Q_SLOTS:
         form_->SetGridText(FormatSceneGrid(scene));
         dialogs_.Answers = {u"42"_s};
         NO_FAILURE(form_->Command2->click());
-        QVERIFY(!serial_->PortOpen());
+        QVERIFY(!serial_->PortOpen() && form_->Label4->text() == u"42"_s);
         QTRY_COMPARE(device_->Stored, SendFrame(42, scene));
 
         // A device that hangs up mid-send is reported once, and nothing follows.
@@ -96,49 +105,74 @@ private Q_SLOTS:
     void backsUpWhatAnswersAndNamesWhatDoesNot()
     {
         const QByteArray first = AllValues();  // in two bursts
-        device_->Replies = {{1, {{20, first.first(100)}, {300, first.sliced(100)}}}, {3, {{10, "\x00\x07\xff"_ba}}}};
+        device_->Replies = {{1, {{20, first.first(100)}, {300, first.sliced(100)}}}, {2, {{10, "\x00\x07\xff"_ba}}}};
+        // Older files: 2 is replaced by a new file (a second name of the old
+        // one keeps it), 3 gives no reply and is named as left from before.
+        Put(Path(u"scene-002.bin"_s), "old"), Put(Path(u"scene-003.bin"_s), "old");
+        QCOMPARE(::link(qPrintable(Path(u"scene-002.bin"_s)), qPrintable(Path(u"keep.bin"_s))), 0);
         form_->Label4->setText(u"9"_s);
         QElapsedTimer took;
         took.start();
         Backup(u" 1-3"_s);
-        // Each silent number costs the second of silence and no more.
-        QVERIFY2(took.elapsed() < 3300 + 700, qPrintable(QString::number(took.elapsed())));
-        QCOMPARE(dialogs_.Asked, (QStringList{u"Back Up Device: Scene numbers to back up [1-255]"_s, u"folder"_s}));
+        // Each number costs the second of silence and little more.
+        QVERIFY2(took.elapsed() < 3300 + 400, qPrintable(QString::number(took.elapsed())));
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
-        QCOMPARE(Contents(Path(u"scene-003.bin"_s)), "\x00\x07\xff"_ba);
-        QVERIFY(!QFile::exists(Path(u"scene-002.bin"_s)));
-        QCOMPARE(dialogs_.Said,
-                 QStringList{u"Back Up Device|2 scenes saved in %1 (numbers 1, 3).\nNo reply from "
-                             "number 2.|64"_s.arg(QDir::toNativeSeparators(dir_->path()))});
-        QCOMPARE(dialogs_.StepStatus.value(1).section(u'\n', 0, 1),
+        QCOMPARE(Contents(Path(u"scene-002.bin"_s)) + Contents(Path(u"keep.bin"_s)), "\x00\x07\xffold"_ba);
+        QCOMPARE(dialogs_.Said.last(),
+                 u"Back Up Device|2 scenes saved in %1 (numbers 1-2).\nNo reply from number 3.\n"
+                 "Left from before, not replaced (no reply this time): scene-003.bin.|64"_s.arg(
+                     QDir::toNativeSeparators(dir_->path())));
+        QCOMPARE(dialogs_.Progress.value(1).section(u'\n', 0, 1),
                  u"Fetching scene 2 (2 of 3)\nSaved: 1   No reply: 0"_s);
-        // The grid, Label4 and the receive command's fields are untouched; the port is closed.
+        // The grid, Label4 and the receive command's fields are untouched;
+        // the port was opened once, and is closed although the last number was silent.
         QCOMPARE(form_->GridText(), FormatSceneGrid(SceneBytes(256, '\0')));
         QCOMPARE(form_->Label4->text(), u"9"_s);
         QVERIFY(form_->Fields.ReceiveBuffer.isEmpty() && form_->Fields.LastReceiveTime == 0);
-        QVERIFY(!serial_->PortOpen() && !form_->Fields.DeviceJob);
+        QVERIFY(!serial_->PortOpen());
+        QCOMPARE(pty_->Opens(), 1);
 
         // Files already there: anything but Yes touches nothing.
         Backup(u"1-3"_s, u"No"_s);
         VERIFY_SAID(
             dialogs_,
-            u"Back Up Device|2 of the files for these numbers already in * would be replaced. Replace them?|36"_s);
-        QVERIFY(dialogs_.StepStatus.isEmpty());
+            u"Back Up Device|3 of the files for these numbers already in * would be replaced. Replace them?|36"_s);
+        QVERIFY(dialogs_.Progress.isEmpty());
 
-        // Cancel stops after the exchange in progress; what was fetched stays.
+        // Cancel stops after the scene in flight. Meanwhile nothing else can
+        // touch the port: a receive would be asked for 9.
         QFile::remove(Path(u"scene-001.bin"_s));
-        Backup(u"1, 3"_s, {}, 1);
+        device_->Fetched.clear();
+        dialogs_ = FakeDialogService({u"1, 3"_s, dir_->path(), {}, u"9"_s});
+        dialogs_.CancelAt = 0;
+        QString enabled;
+        dialogs_.WhileProgress = [&] {
+            form_->Command3->click();
+            for (QWidget* w : std::initializer_list<QWidget*>{form_->Command2, form_->Command3, form_->Combo1})
+                enabled += w->isEnabled() ? u"y"_s : u"n"_s;
+            enabled += form_->RestoreAction->isEnabled() ? u"y"_s : u"n"_s;
+        };
+        NO_FAILURE(form_->BackupAction->trigger());
+        QCOMPARE(enabled, u"nnnn"_s);
+        QCOMPARE(device_->Fetched, QList<int>{1});
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Back Up Device|The backup was cancelled.\n\n1 scene saved in * (number 1).|64"_s);
+        QVERIFY(form_->Command3->isEnabled() && form_->BackupAction->isEnabled());
     }
 
-    void aBackupStopsOnALostPortOrAFolderItCannotWrite()
+    void aBackupStopsOnALostPortAReplyPastTheCapOrAFolderItCannotWrite()
     {
-        device_->Replies = {{1, {{10, "\x05"_ba}}}, {2, {{10, "\x06"_ba}}}};
+        device_->Replies = {
+            {1, {{10, "\x05"_ba}}}, {2, {{10, "\x06"_ba}}}, {4, {{10, QByteArray(MaxSceneBytes + 1, '\x04')}}}};
         dialogs_.Answers = {u"1-2"_s, Path(u"no-such-folder"_s)};
         NO_FAILURE(BackupDeviceCommand(*form_));
         VERIFY_SAID(dialogs_, u"Back Up Device|The backup stopped at scene 1: The scene could not be saved to*|48"_s);
+
+        Backup(u"4"_s);
+        VERIFY_SAID(dialogs_,
+                    u"Back Up Device|The backup stopped at scene 4: The device sent more than a scene can hold*|48"_s);
+        QVERIFY(!QFile::exists(Path(u"scene-004.bin"_s)));
 
         device_->HangUpAtFetch = 2;
         Backup(u"1-3"_s);
@@ -149,46 +183,80 @@ private Q_SLOTS:
         QVERIFY(!serial_->PortOpen());
     }
 
-    void restoresEveryFileWholeInOrder()
+    void restoresEveryFileWholeInNumberOrder()
     {
         const QByteArray big(4000, '\x09');  // over half a second of line time
+        Put(Path(u"scene-010.bin"_s), big);  // made first, so listed first
         Put(Path(u"scene-001.bin"_s), "\x01\x02\x03");
-        Put(Path(u"scene-010.bin"_s), big);
-        Put(Path(u"scene-005.bin"_s), {});  // empty: skipped
+        Put(Path(u"scene-005.bin"_s), {});
+        Put(Path(u"scene-002.bin"_s), QByteArray(MaxSceneBytes + 1, '\x02'));
         for (const QString& ignored : {u"scene-000.bin"_s, u"scene-256.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
             Put(Path(ignored), "x");
-        dialogs_.Answers = {dir_->path()};
-        NO_FAILURE(RestoreDeviceCommand(*form_));
-        QTest::qWait(100);
-        QCOMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03") + SendFrame(10, big));
-        const QString skipped = u"\n\nSkipped: scene-005.bin (empty)."_s;
+        dialogs_.Answers = {dir_->path(), u"No"_s};
+        NO_FAILURE(form_->RestoreAction->trigger());
+        QCOMPARE(pty_->Opens(), 0);
+
+        dialogs_ = FakeDialogService({dir_->path()});
+        NO_FAILURE(form_->RestoreAction->trigger());
+        QTRY_COMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03") + SendFrame(10, big));
+        const QString skipped = u"\n\nSkipped: scene-002.bin (larger than a scene can be), scene-005.bin (empty)."_s;
         QCOMPARE(dialogs_.Said,
                  (QStringList{u"Restore Device|Send 2 scenes (numbers 1, 10) from %1 to the device on serial port 1? "
                               "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
                                   QDir::toNativeSeparators(dir_->path()), skipped),
                               u"Restore Device|2 scenes sent to the device (numbers 1, 10).%1|64"_s.arg(skipped)}));
         QVERIFY(!serial_->PortOpen());
+        QCOMPARE(pty_->Opens(), 1);
+    }
 
-        // Cancel stops between frames: the first is sent whole, no other.
+    void aRestoreStopsOnlyBetweenWholeScenes()
+    {
+        // Cancel while a frame still waits in the line: it leaves whole, the
+        // next does not go, and a receive (asked for 9) cannot cut in.
+        const QByteArray large(100000, '\x07');
+        Put(Path(u"scene-001.bin"_s), large), Put(Path(u"scene-002.bin"_s), "\x02");
+        dialogs_ = FakeDialogService({dir_->path(), {}, u"9"_s});
+        dialogs_.CancelAt = 0;
+        device_->Pause(true);
+        dialogs_.WhileProgress = [this] {
+            form_->Command3->click();
+            QTimer::singleShot(300, device_.get(), [this] { device_->Pause(false); });
+        };
+        NO_FAILURE(form_->RestoreAction->trigger());
+        QTRY_COMPARE(device_->Stored, SendFrame(1, large));
+        VERIFY_SAID(dialogs_, u"*|36"_s,
+                    u"Restore Device|The restore was cancelled between two scenes.\n\n1 scene sent to the device "
+                    "(number 1).|64"_s);
+
+        // Closing the window stops the same way, then quits without a word.
         device_->Stored.clear();
         dialogs_ = FakeDialogService({dir_->path()});
-        dialogs_.StepsBeforeCancel = 1;
-        NO_FAILURE(RestoreDeviceCommand(*form_));
-        QTest::qWait(100);
-        QCOMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03"));
-        VERIFY_SAID(dialogs_, u"*|36"_s, u"Restore Device|The restore was cancelled between two scenes.*|64"_s);
+        form_->show();
+        dialogs_.WhileProgress = [this] { form_->close(); };
+        NO_FAILURE(form_->RestoreAction->trigger());
+        QVERIFY(!form_->isVisible() && !serial_->PortOpen());
+        QTRY_COMPARE(device_->Stored, SendFrame(1, large));
+        VERIFY_SAID(dialogs_, u"*|36"_s);
+
+        // A device that hangs up while a scene drains: that scene was not sent.
+        init();
+        Put(Path(u"scene-001.bin"_s), QByteArray(20000, '\x03'));
+        device_->HangUpAfter = 8000;
+        dialogs_ = FakeDialogService({dir_->path()});
+        NO_FAILURE(form_->RestoreAction->trigger());
+        VERIFY_SAID(dialogs_, u"*|36"_s,
+                    u"Restore Device|The restore stopped at scene 1: Serial port 1 was lost while the scene was "
+                    "being sent*\n\n0 scenes sent to the device.|48"_s);
     }
 
 private:
     QString Path(const QString& name) const { return dir_->filePath(name); }
 
-    // Backs up the numbers into the folder, answering replace if asked and
-    // pressing Cancel after cancelAfter steps.
-    void Backup(const QString& numbers, const QString& replace = {}, int cancelAfter = -1)
+    // Backs up the numbers into the folder, answering replace if asked.
+    void Backup(const QString& numbers, const QString& replace = {})
     {
         dialogs_ = FakeDialogService({numbers, dir_->path(), replace});
-        dialogs_.StepsBeforeCancel = cancelAfter;
-        NO_FAILURE(BackupDeviceCommand(*form_));
+        NO_FAILURE(form_->BackupAction->trigger());
     }
 
     std::unique_ptr<QTemporaryDir> dir_;

@@ -4,8 +4,8 @@
 // The device link's logic through the window, on test doubles: frames,
 // scene numbers, port set-up, the send and the receive exchange.
 #include "app/port_combo_box.h"
+#include "files/scene_file.h"
 #include "link/configure_link.h"
-#include "link/device_backup.h"
 #include "link/exchange.h"
 #include "link/frames.h"
 #include "link/scene_list.h"
@@ -103,6 +103,17 @@ private Q_SLOTS:
         w_.Tick(2);
         QCOMPARE(f.GridText(), long_);
 
+        // A click that comes while a frame drains waits for it.
+        f.SetGridText(Blank);
+        w_.Serial->StuckOutput = 1;
+        w_.Dialogs = FakeDialogService({u"3"_s, u"4"_s});
+        f.Command2->click(), f.Command3->click();
+        QCOMPARE(w_.Dialogs.Asked.size(), 1);
+        w_.Serial->StuckOutput = 0;
+        QTRY_VERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
+        QCOMPARE(w_.Serial->Written.right(3), QByteArray::fromHex("2c04cc"));
+        QCOMPARE(f.Label4->text(), u"4"_s);
+
         // An empty grid does nothing; a bad number is reported before the prompt.
         w_.Serial->Log.clear(), w_.Dialogs.Asked.clear();
         for (const QString& grid : {QString(), u"  \r\n  "_s, u"001 300 002"_s}) {
@@ -120,14 +131,17 @@ private Q_SLOTS:
             {[this] { w_.Serial->OpenFailure = u"Serial port 1 is in use."_s; }, u"Serial port 1 is in use."_s},
             {[this] { w_.Serial->StuckOutput = 100; }, u"The scene could not be sent within *"_s},
             {[this] {
-                 w_.Dialogs.ProgressAnswer = ProgressOutcome::Cancelled;
+                 w_.Dialogs.CancelAt = 0;
                  w_.Form->SetGridText(FormatSceneGrid(SceneBytes(4000, '\x01')));
              },
              u"*may hold only part of scene 9*"_s}};
         for (const auto& [arrange, said] : cases) {
             w_.Reset();
             arrange();
-            CLICK(w_, Command2, u"9"_s);
+            w_.Dialogs.Answers = {u"9"_s};
+            NO_FAILURE(w_.Form->Command2->click());
+            w_.Clock.Seconds += 3;  // the time a stuck line is given
+            w_.Settle();
             QVERIFY(!w_.Serial->PortOpen());
             VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|"_s + said + u"|48"_s);
             QCOMPARE(w_.Form->Label4->text(), u"0"_s);

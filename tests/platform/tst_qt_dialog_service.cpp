@@ -3,6 +3,7 @@
 
 // The Qt dialogs, answered through their own widgets.
 #include "platform/qt_dialog_service.h"
+#include "platform/work_progress.h"
 #include "support/modal.h"
 
 using namespace Qt::StringLiterals;
@@ -92,33 +93,34 @@ private Q_SLOTS:
         QVERIFY(dialogs.FileExists(existing) && !dialogs.FileExists(folder.filePath(u"no.bin"_s)));
     }
 
-    void showsProgressUntilDoneCancelledOrTimedOut()
+    void followsWorkUntilItSaysItIsOver()
     {
         QtDialogService dialogs;
-        qint64 done = 0, step = 100;  // each look at the work finds it further on
-        const auto progress = [&](int timeoutMs) {
-            return dialogs.ShowProgress(
-                u"Sending"_s, u"Send Scene"_s, 1000, [&] { return done += step; }, timeoutMs);
-        };
-        QCOMPARE(progress(10000), ProgressOutcome::Finished);
-        QVERIFY(done >= 1000);
-        done = 10, step = 0;
-        WhenModal<QProgressDialog>([](QProgressDialog* dialog) { dialog->findChild<QPushButton*>()->click(); });
-        QCOMPARE(progress(10000), ProgressOutcome::Cancelled);
-        QCOMPARE(progress(200), ProgressOutcome::TimedOut);
+        WorkProgress work;
+        dialogs.FollowProgress(u"Back Up Device"_s, work);  // nothing going on: returns at once
 
-        // A job in steps runs to its end, or stops between steps on Cancel.
-        int steps = 0;
-        const auto status = [] { return u"…"_s; };
-        QVERIFY(dialogs.RunSteps(
-            u"Back Up Device"_s, 3, [&] { return ++steps < 3; }, status));
-        QCOMPARE(steps, 3);
-        const auto cancelDuringStep = [&] {
-            qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())->findChild<QPushButton*>()->click();
-            return ++steps < 10;
-        };
-        QVERIFY(!dialogs.RunSteps(u"Back Up Device"_s, 3, cancelDuringStep, status));
-        QCOMPARE(steps, 4);
+        // Cancel, Escape and the close button only ask the work to stop; the
+        // dialog stays up, showing what the work says, until it is over.
+        const QList<std::function<void(QDialog*)>> cancels{[](QDialog* d) { d->findChild<QPushButton*>()->click(); },
+                                                           [](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); },
+                                                           [](QDialog* d) { d->close(); }};
+        for (const auto& cancel : cancels) {
+            work.Begin(3, u"Fetching scene 1 (1 of 3)"_s);
+            QString seen;
+            WhenModal<QDialog>([&](QDialog* dialog) {
+                cancel(dialog);
+                work.Show(1, u"Stopping once scene 1 is over…"_s);
+                QTimer::singleShot(50, dialog, [&, dialog] {
+                    seen = u"%1 %2 %3"_s.arg(dialog->isVisible())
+                               .arg(dialog->findChild<QPushButton*>()->isEnabled())
+                               .arg(dialog->findChild<QLabel*>()->text());
+                    work.End();
+                });
+            });
+            dialogs.FollowProgress(u"Back Up Device"_s, work);
+            QCOMPARE(seen, u"1 0 Stopping once scene 1 is over…"_s);
+            QVERIFY(work.StopAsked);
+        }
     }
 
 private:

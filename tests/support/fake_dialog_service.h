@@ -5,8 +5,9 @@
 
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
+#include "platform/work_progress.h"
 
-#include <QtCore>
+#include <QtTest>
 
 // Answers dialogs from one queue and records every dialog shown.
 class FakeDialogService final : public DialogService {
@@ -18,14 +19,12 @@ public:
     // left a question gets Yes and anything else is cancelled. A message with
     // OK alone takes no answer.
     QStringList Answers;
-    QStringList Said;            // every message as "title|text|style"; "-" for the application's title
-    QStringList Asked;           // every other dialog: "title: prompt [default]", "open", "save", "folder"
-    QStringList StepStatus;      // RunSteps: the status shown before each step
-    int StepsBeforeCancel = -1;  // RunSteps: Cancel pressed after this many steps
-    // Finished runs the event loop until done() reaches total or the time is
-    // up; Cancelled presses Cancel at once.
-    ProgressOutcome ProgressAnswer = ProgressOutcome::Finished;
-    std::function<void()> WhileProgress;  // runs once while a progress dialog is up
+    QStringList Said;  // every message as "title|text|style"; "-" for the application's title
+    QStringList
+        Asked;  // every other dialog: "title: prompt [default]", "open", "save", "folder", "title: progress text"
+    QStringList Progress;                 // every text a progress dialog showed, in order
+    int CancelAt = -1;                    // Cancel is pressed once the work shows this much done
+    std::function<void()> WhileProgress;  // runs once, as soon as a progress dialog is up
 
     // Whether the messages so far are exactly these, one each, where * in a
     // pattern stands for any text.
@@ -54,28 +53,29 @@ public:
     QString ShowOpen(const QString&, bool cancelError) override { return File(QStringLiteral("open"), cancelError); }
     QString ShowSave(const QString&, bool cancelError) override { return File(QStringLiteral("save"), cancelError); }
     QString ShowFolder(const QString&) override { return Answer(QStringLiteral("folder")); }
-    ProgressOutcome ShowProgress(const QString& text, const QString& title, qint64 total,
-                                 const std::function<qint64()>& done, int timeoutMs) override
+    // Stays up until the work is over, as the real dialog does; Cancel only
+    // asks it to stop. A dialog still up after 30 s fails the test.
+    void FollowProgress(const QString& title, WorkProgress& work) override
     {
-        Asked << title + QStringLiteral(": ") + text;
+        if (work.Over)
+            return;
+        Asked << title + QStringLiteral(": ") + work.Text.section(u'\n', 0, 0);
+        const auto seen = [&] {
+            if (!work.Over && Progress.value(Progress.size() - 1) != work.Text)
+                Progress << work.Text;
+        };
+        const QMetaObject::Connection following = QObject::connect(&work, &WorkProgress::Changed, seen);
+        seen();
         if (WhileProgress)
             std::exchange(WhileProgress, {})();
-        for (const QDeadlineTimer deadline(timeoutMs); ProgressAnswer == ProgressOutcome::Finished && done() < total;) {
-            if (deadline.hasExpired())
-                return ProgressOutcome::TimedOut;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        for (const QDeadlineTimer deadline(30000); !work.Over && !deadline.hasExpired();) {
+            if (CancelAt >= 0 && work.Done >= CancelAt)
+                work.AskToStop();
+            QTest::qWait(1);
         }
-        return ProgressAnswer;
-    }
-    bool RunSteps(const QString&, int, const std::function<bool()>& step,
-                  const std::function<QString()>& status) override
-    {
-        for (int done = 0; done != StepsBeforeCancel; ++done) {
-            StepStatus << status();
-            if (!step())
-                return true;
-        }
-        return false;
+        QObject::disconnect(following);
+        if (!work.Over)
+            QTest::qFail("the progress dialog never ended", __FILE__, __LINE__);
     }
     bool FileExists(const QString& path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 

@@ -51,7 +51,7 @@ public:
     }
     QByteArray Input() override { return Need(open_), std::exchange(waiting_, {}); }
     qint64 OutBufferCount() const override { return open_ ? StuckOutput : 0; }
-    bool Flush(int) override { return Need(open_), StuckOutput == 0; }
+    bool FinishOutput() override { return open_; }
     void DiscardOutput() override { Log << QStringLiteral("discard"), StuckOutput = 0; }
     int CommEvent() const override { return event_; }
     QList<PortDevice> Ports() const override { return Devices; }

@@ -47,7 +47,7 @@ private:
             });
             return;
         }
-        if (!qobject_cast<QProgressDialog*>(modal)) {
+        if (modal->objectName() != u"WorkProgressDialog") {
             const auto* box = qobject_cast<QMessageBox*>(modal);
             const QString text =
                 QStringLiteral("unexpected \"%1\" %2").arg(modal->windowTitle(), box ? box->text() : QString());

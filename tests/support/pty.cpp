@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,6 +26,28 @@ Pty::Pty()
     ::tcsetattr(slave_, TCSANOW, &raw);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     slavePath_ = QString::fromLocal8Bit(name);
+    watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ::inotify_add_watch(watch_, name, IN_OPEN);
+}
+
+Pty::~Pty()
+{
+    HangUp();
+    if (watch_ >= 0)
+        ::close(watch_);
+}
+
+int Pty::Opens()
+{
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; watch_ >= 0 && (n = ::read(watch_, events, sizeof events)) > 0;) {
+        for (const char* at = events; at < events + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            opens_ += (event->mask & IN_OPEN) != 0;
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    return opens_;
 }
 
 void Pty::Write(const QByteArray& bytes)

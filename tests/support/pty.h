@@ -14,7 +14,7 @@
 class Pty {
 public:
     Pty();
-    ~Pty() { HangUp(); }
+    ~Pty();
     Q_DISABLE_COPY_MOVE(Pty)
 
     bool IsOpen() const { return master_ >= 0; }
@@ -28,9 +28,13 @@ public:
     QString LineSettings() const;
     // The device end goes away: the program sees the line hang up.
     void HangUp();
+    // How many times the program has opened the port so far.
+    int Opens();
 
 private:
     int master_ = -1;
     int slave_ = -1;
+    int watch_ = -1;  // inotify: opens of the slave
+    int opens_ = 0;
     QString slavePath_;
 };

@@ -42,14 +42,18 @@ struct WindowFixture {
     void Tick(double seconds)
     {
         Clock.Seconds += seconds;
-        Form->OnTick();
+        Form->Session->OnTick();
     }
+
+    // The send or job in flight has ended.
+    void Settle() { QTRY_VERIFY_WITH_TIMEOUT(!Form->Session->Busy(), 2000); }
 };
 
-// Clicks a command button with the dialogs' answers given in order. A
-// Failure the command lets escape fails the test.
+// Clicks a command button with the dialogs' answers given in order, and
+// lets a send drain. A Failure the command lets escape fails the test.
 #define CLICK(fixture, button, ...)                                                                                    \
     do {                                                                                                               \
         (fixture).Dialogs.Answers = QStringList{__VA_ARGS__};                                                          \
         NO_FAILURE((fixture).Form->button->click());                                                                   \
+        (fixture).Settle();                                                                                            \
     } while (0)

@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#include "link/device_session.h"
+
+#include "files/scene_file.h"
+#include "link/frames.h"
+#include "platform/clock.h"
+#include "platform/line_settings.h"
+#include "platform/serial_link.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int SendCancelled = 8030;
+constexpr int PortLost = 8032;
+constexpr int DeviceBusy = 8033;
+// What is left to wait, from how long the steps so far took.
+QString TimeLeft(double elapsed, qsizetype done, qsizetype total)
+{
+    if (done == 0)
+        return {};
+    const auto seconds = static_cast<qint64>(elapsed * static_cast<double>(total - done) / static_cast<double>(done));
+    return seconds < 90 ? u"About %1 s left."_s.arg(seconds + 1) : u"About %1 min left."_s.arg((seconds + 59) / 60);
+}
+
+}  // namespace
+
+DeviceSession::DeviceSession(SerialLink& port, Clock& clock, ExchangeFields& fields)
+    : port_(port), clock_(clock), fields_(fields), drain_(port, clock)
+{
+    replyTimer_.setObjectName(u"Timer1"_s);
+    replyTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&port_, &SerialLink::OnComm, this, &DeviceSession::OnReceive, Qt::QueuedConnection);
+    connect(&replyTimer_, &QTimer::timeout, this, &DeviceSession::OnTick);
+    connect(&drain_, &FrameDrain::Ended, this, &DeviceSession::FrameLeft);
+    connect(&drain_, &FrameDrain::Progressed, this, &DeviceSession::ShowSent);
+    connect(&progress_, &WorkProgress::StopWanted, this, &DeviceSession::OnStopWanted);
+}
+
+DeviceSession::~DeviceSession()
+{
+    ShutDown();
+}
+
+DeviceSession::Activity DeviceSession::Now() const
+{
+    switch (mode_) {
+    case Mode::Sending: return Activity::Sending;
+    case Mode::BackingUp: return Activity::BackingUp;
+    case Mode::Restoring: return Activity::Restoring;
+    case Mode::Free: break;
+    }
+    if (fields_.LastReceiveTime == 0)
+        return Activity::Idle;
+    return fields_.AwaitingReply ? Activity::Waiting : Activity::Collecting;
+}
+
+double DeviceSession::LineSeconds(qint64 count) const
+{
+    return TransmitSeconds(count, ParseLineSettings(port_.Settings()));
+}
+
+void DeviceSession::RefuseIfBusy() const
+{
+    if (!Busy())
+        return;
+    const QString what = mode_ == Mode::Sending ? u"a scene is still being sent"_s
+        : mode_ == Mode::BackingUp              ? u"a backup is running"_s
+                                                : u"a restore is running"_s;
+    throw Failure{DeviceBusy, u"The device is busy: %1. Wait until it is over, then try again."_s.arg(what)};
+}
+
+void DeviceSession::Configure(int commPort, const std::optional<QString>& settings)
+{
+    RefuseIfBusy();
+    if (port_.PortOpen())
+        port_.SetPortOpen(false);
+    ReplyRule::Abandon(fields_);
+    replyTimer_.stop();
+    port_.SetCommPort(commPort);
+    if (settings)
+        port_.SetSettings(*settings);
+}
+
+void DeviceSession::Receive(int sceneNumber)
+{
+    RefuseIfBusy();
+    fields_.ReceiveBuffer.clear();
+    port_.SetPortOpen(true);
+    BeginExchange(fields_, sceneNumber);
+}
+
+void DeviceSession::BeginExchange(ExchangeFields& fields, int sceneNumber)
+{
+    ReplyRule::Begin(fields, clock_.Now());
+    // Armed for the moment the silence would end, rather than polling: the
+    // end is found within a millisecond and an idle session never wakes.
+    replyTimer_.start(ReplyRule::MsToSilence(fields, clock_.Now()));
+    port_.Output(ReceiveRequestFrame(sceneNumber));
+}
+
+void DeviceSession::OnReceive()
+{
+    switch (mode_) {
+    case Mode::Sending:
+    case Mode::Restoring:
+        if (port_.CommEvent() == CommEventCode::PortLost)
+            return drain_.PortLost();
+        try {
+            if (port_.PortOpen())
+                port_.Input();  // nothing answers a store frame: not a reply
+        } catch (const Failure&) {
+            // A failing port shows as lost.
+        }
+        return;
+    case Mode::BackingUp: FetchEnded(Arrival(jobFields_)); return;
+    case Mode::Free: WindowExchangeEnded(Arrival(fields_)); return;
+    }
+}
+
+void DeviceSession::OnTick()
+{
+    ExchangeFields& fields = mode_ == Mode::BackingUp ? jobFields_ : fields_;
+    const ReplyEnd end = ReplyRule::Look(fields, clock_.Now());
+    if (end.How == ReplyEnd::Going && fields.LastReceiveTime != 0) {
+        replyTimer_.start(ReplyRule::MsToSilence(fields, clock_.Now()));
+        return;
+    }
+    replyTimer_.stop();
+    if (mode_ == Mode::BackingUp)
+        FetchEnded(end);
+    else
+        WindowExchangeEnded(end);
+}
+
+ReplyEnd DeviceSession::Arrival(ExchangeFields& fields)
+{
+    if (port_.CommEvent() == CommEventCode::PortLost) {
+        if (fields.LastReceiveTime == 0)
+            return {};
+        return Failed(fields,
+                      u"Serial port %1 was lost during the exchange, so no scene was received. Check that the "
+                      "adapter is plugged in, then try again."_s.arg(port_.CommPort()));
+    }
+    if (port_.CommEvent() != CommEventCode::Receive || !port_.PortOpen())
+        return {};
+    try {
+        const ReplyEnd end = ReplyRule::Arrive(fields, port_.Input(), clock_.Now());
+        if (end.How == ReplyEnd::Going)
+            replyTimer_.start(ReplyRule::MsToSilence(fields, clock_.Now()));
+        else
+            replyTimer_.stop();
+        return end;
+    } catch (const Failure& failure) {
+        return Failed(fields, failure.Description);
+    }
+}
+
+ReplyEnd DeviceSession::Failed(ExchangeFields& fields, const QString& why)
+{
+    ReplyRule::Abandon(fields);
+    fields.ReceiveBuffer.clear();
+    replyTimer_.stop();
+    return {ReplyEnd::Failed, {}, why};
+}
+
+void DeviceSession::WindowExchangeEnded(const ReplyEnd& end)
+{
+    if (end.How == ReplyEnd::Going)
+        return;
+    // No reply leaves the port open: late bytes start a new collection.
+    if (end.How != ReplyEnd::NoReply)
+        CloseQuietly(false);
+    Q_EMIT ReceiveEnded(end);
+}
+
+void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done)
+{
+    RefuseIfBusy();
+    fields_.ReceiveBuffer.clear();
+    port_.SetPortOpen(true);
+    // A send ends any exchange: the tick has nothing to wait for.
+    fields_.AwaitingReply = true;
+    fields_.LastReceiveTime = 0;
+    replyTimer_.stop();
+    try {
+        frameScene_ = sceneNumber;
+        drain_.Start(frame);
+    } catch (const Failure&) {
+        CloseQuietly(true);
+        throw;
+    }
+    mode_ = Mode::Sending;
+    sendDone_ = std::move(done);
+    progress_.Begin(frame.size(),
+                    u"Sending scene %1 to the device…\n0 of %2 bytes sent"_s.arg(sceneNumber).arg(frame.size()));
+    Q_EMIT BusyChanged(true);
+}
+
+void DeviceSession::ShowSent(qint64 sent, qint64 total)
+{
+    if (mode_ == Mode::Sending)
+        progress_.Show(sent,
+                       u"Sending scene %1 to the device…\n%2 of %3 bytes sent"_s.arg(frameScene_).arg(sent).arg(total));
+}
+
+void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
+{
+    if (mode_ == Mode::Sending)
+        return FinishSend(failure);
+    if (failure)
+        return EndJob(failure->Description);
+    job_.Done << frameScene_;
+    ++next_;
+    NextStep();
+}
+
+void DeviceSession::FinishSend(const std::optional<Failure>& failure)
+{
+    drain_.Stop();
+    // Bytes still queued after a failure must not trickle out.
+    CloseQuietly(failure.has_value());
+    mode_ = Mode::Free;
+    progress_.End();
+    if (const SendDone done = std::exchange(sendDone_, {}))
+        done(failure);
+    Q_EMIT BusyChanged(false);
+}
+
+void DeviceSession::OnStopWanted()
+{
+    if (mode_ == Mode::Sending) {
+        FinishSend(Failure{SendCancelled,
+                           u"Sending was cancelled, so the device may hold only part of scene %1. "
+                           "Send it again to store it whole."_s.arg(frameScene_)});
+    } else if (JobRunning()) {
+        ShowStep();
+    }
+}
+
+void DeviceSession::BackUp(const QList<int>& numbers, const QString& folder)
+{
+    RefuseIfBusy();
+    numbers_ = numbers;
+    folder_ = folder;
+    BeginJob(Mode::BackingUp, numbers.size());
+}
+
+void DeviceSession::Restore(const QList<std::pair<int, SceneBytes>>& scenes)
+{
+    RefuseIfBusy();
+    scenes_ = scenes;
+    BeginJob(Mode::Restoring, scenes.size());
+}
+
+void DeviceSession::BeginJob(Mode mode, qsizetype total)
+{
+    mode_ = mode;
+    job_ = {};
+    next_ = 0;
+    jobFields_ = {};
+    jobStarted_ = clock_.Now();
+    progress_.Begin(total, {});
+    Q_EMIT BusyChanged(true);
+    try {
+        port_.SetPortOpen(true);
+    } catch (const Failure& failure) {
+        return EndJob(failure.Description);
+    }
+    NextStep();
+}
+
+int DeviceSession::StepNumber() const
+{
+    if (mode_ == Mode::BackingUp)
+        return numbers_.value(next_);
+    return next_ < scenes_.size() ? scenes_[next_].first : 0;
+}
+
+void DeviceSession::NextStep()
+{
+    if (next_ == (mode_ == Mode::BackingUp ? numbers_.size() : scenes_.size()))
+        return EndJob();
+    if (progress_.StopAsked) {
+        job_.Cancelled = true;
+        return EndJob();
+    }
+    ShowStep();
+    const int n = StepNumber();
+    try {
+        if (!port_.PortOpen())
+            throw Failure{PortLost,
+                          u"Serial port %1 was lost. Check the cable and the adapter, then try "
+                          "again."_s.arg(port_.CommPort())};
+        if (mode_ == Mode::BackingUp) {
+            port_.Input();  // late bytes for the number before are no reply to this one
+            BeginExchange(jobFields_, n);
+        } else {
+            frameScene_ = n;
+            drain_.Start(SendFrame(n, scenes_[next_].second));
+        }
+    } catch (const Failure& failure) {
+        EndJob(failure.Description);
+    }
+}
+
+void DeviceSession::FetchEnded(const ReplyEnd& end)
+{
+    const int n = StepNumber();
+    switch (end.How) {
+    case ReplyEnd::Going: return;
+    case ReplyEnd::Reply: try { Ecrire(QDir(folder_).filePath(SceneFileName(n)), end.Bytes);
+        } catch (const Failure& failure) {
+            return EndJob(failure.Description);
+        }
+        job_.Done << n;
+        break;
+    case ReplyEnd::NoReply: job_.Silent << n; break;
+    case ReplyEnd::TooLong:
+        return EndJob(u"The device sent more than a scene can hold (%1 bytes) without pausing. Check the device "
+                      "and the line."_s.arg(MaxSceneBytes));
+    case ReplyEnd::Failed: return EndJob(end.Why);
+    }
+    ++next_;
+    NextStep();
+}
+
+void DeviceSession::EndJob(const QString& stopped)
+{
+    if (!stopped.isEmpty()) {
+        job_.Stopped = stopped;
+        job_.StoppedAt = StepNumber();
+    }
+    replyTimer_.stop();
+    drain_.Stop();
+    jobFields_ = {};
+    numbers_.clear();
+    scenes_.clear();
+    CloseQuietly(true);
+    mode_ = Mode::Free;
+    progress_.End();
+    Q_EMIT BusyChanged(false);
+}
+
+void DeviceSession::ShowStep()
+{
+    const qsizetype total = mode_ == Mode::BackingUp ? numbers_.size() : scenes_.size();
+    const int n = StepNumber();
+    QString text = mode_ == Mode::BackingUp ? u"Fetching scene %1 (%2 of %3)\nSaved: %4   No reply: %5"_s.arg(n)
+                                                  .arg(next_ + 1)
+                                                  .arg(total)
+                                                  .arg(job_.Done.size())
+                                                  .arg(job_.Silent.size())
+                                            : u"Sending scene %1 (%2 of %3)"_s.arg(n).arg(next_ + 1).arg(total);
+    text += u'\n' +
+        (progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(n)
+                             : TimeLeft(clock_.Now() - jobStarted_, next_, total));
+    progress_.Show(next_, text);
+}
+
+void DeviceSession::ShutDown()
+{
+    replyTimer_.stop();
+    drain_.Stop();
+    sendDone_ = {};
+    fields_ = ExchangeFields{};
+    jobFields_ = {};
+    CloseQuietly(Busy());
+    mode_ = Mode::Free;
+    progress_.End();
+}
+
+void DeviceSession::CloseQuietly(bool discard)
+{
+    try {
+        if (port_.PortOpen()) {
+            if (discard)
+                port_.DiscardOutput();
+            port_.SetPortOpen(false);
+        }
+    } catch (const Failure&) {
+        // A port that will not even close has nothing more to lose.
+    }
+}

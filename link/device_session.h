@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#pragma once
+
+#include "link/exchange.h"
+#include "link/frame_drain.h"
+#include "platform/failure.h"
+#include "platform/work_progress.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class Clock;
+class SerialLink;
+
+// How a backup or a restore ended.
+struct JobResult {
+    QList<int> Done;         // saved (backup) or sent whole (restore), in order
+    QList<int> Silent;       // backup: the numbers that gave no reply
+    bool Cancelled = false;  // stopped on request, between two scenes
+    int StoppedAt = 0;       // the scene in flight when a failure stopped the job
+    QString Stopped;         // that failure, for the user; empty when none
+};
+
+// The device link's one owner. It alone listens to the port and to the
+// reply timer, holds the exchange in progress and knows what is running;
+// every command is a request to it. It is driven by the port's and its
+// timers' signals: nothing here waits for the device, and it needs no
+// window.
+class DeviceSession final : public QObject {
+    Q_OBJECT
+public:
+    enum class Activity { Idle, Waiting, Collecting, Sending, BackingUp, Restoring };
+    // Called once when a send is over: with its failure, or none when the
+    // frame left whole and the port was closed.
+    using SendDone = std::function<void(const std::optional<Failure>&)>;
+
+    // fields are the receive command's ReceiveBuffer, LastReceiveTime and
+    // AwaitingReply; they must outlive the session.
+    DeviceSession(SerialLink& port, Clock& clock, ExchangeFields& fields);
+    ~DeviceSession() override;
+
+    Activity Now() const;
+    // A send, a backup or a restore has the port: requests are refused.
+    bool Busy() const { return mode_ != Mode::Free; }
+    bool JobRunning() const { return mode_ == Mode::BackingUp || mode_ == Mode::Restoring; }
+    // Ends an exchange after a second of silence; runs only while one is in
+    // progress.
+    QTimer& ReplyTimer() { return replyTimer_; }
+    // What a progress dialog follows while a send or a job runs.
+    WorkProgress& Progress() { return progress_; }
+    // How the latest backup or restore ended.
+    const JobResult& LastJob() const { return job_; }
+    // Seconds the line needs for count bytes at the port's settings.
+    double LineSeconds(qint64 count) const;
+
+    // Requests. Each throws Failure when it cannot start: busy, or the port
+    // refuses what is asked of it.
+    // Closes the port, which ends a receive exchange without a word, and
+    // sets its number and, if given, its line settings.
+    void Configure(int commPort, const std::optional<QString>& settings);
+    // Opens the port and writes the fetch frame; ReceiveEnded tells the end.
+    void Receive(int sceneNumber);
+    // Opens the port and writes the frame; done is called once it has left
+    // whole (the port then closed), or has failed or been cancelled through
+    // Progress() (what is still queued then dropped).
+    void Send(int sceneNumber, const QByteArray& frame, SendDone done);
+    // Jobs: the port is opened once, at their start, and closed once, at
+    // their end. Progress() follows them; asked to stop, they stop after
+    // the scene in flight. LastJob() tells how they ended, a port that
+    // cannot be opened included.
+    // Fetches each number by the reply rule and writes each reply to its
+    // scene file in folder (written beside, then renamed into place).
+    void BackUp(const QList<int>& numbers, const QString& folder);
+    // Sends each scene under its number, in the order given.
+    void Restore(const QList<std::pair<int, SceneBytes>>& scenes);
+    // Drops whatever is going on, without a word, and closes the port.
+    void ShutDown();
+
+    // The port's notification (connected here, queued, so that it runs
+    // outside the port's own handler) and the reply timer's tick.
+    void OnReceive();
+    void OnTick();
+
+Q_SIGNALS:
+    // The receive command's exchange is over: reply, no reply or failure.
+    void ReceiveEnded(const ReplyEnd& end);
+    // A send or a job took the port, or gave it back.
+    void BusyChanged(bool busy);
+
+private:
+    enum class Mode { Free, Sending, BackingUp, Restoring };
+
+    void RefuseIfBusy() const;
+    void BeginExchange(ExchangeFields& fields, int sceneNumber);
+    ReplyEnd Arrival(ExchangeFields& fields);
+    ReplyEnd Failed(ExchangeFields& fields, const QString& why);
+    void WindowExchangeEnded(const ReplyEnd& end);
+    void ShowSent(qint64 sent, qint64 total);
+    void FrameLeft(const std::optional<Failure>& failure);
+    void FinishSend(const std::optional<Failure>& failure);
+    void OnStopWanted();
+    void BeginJob(Mode mode, qsizetype total);
+    void NextStep();
+    void FetchEnded(const ReplyEnd& end);
+    void EndJob(const QString& stopped = {});
+    int StepNumber() const;
+    void ShowStep();
+    void CloseQuietly(bool discard);
+
+    SerialLink& port_;
+    Clock& clock_;
+    ExchangeFields& fields_;
+    QTimer replyTimer_;
+    FrameDrain drain_;
+    Mode mode_ = Mode::Free;
+    WorkProgress progress_;
+    int frameScene_ = 0;  // the scene whose frame is leaving now
+    SendDone sendDone_;
+
+    // The job running now: its steps, the step in flight and its own
+    // exchange (the receive command's fields stay as they are).
+    QList<int> numbers_;
+    QList<std::pair<int, SceneBytes>> scenes_;
+    QString folder_;
+    qsizetype next_ = 0;
+    ExchangeFields jobFields_;
+    double jobStarted_ = 0;
+    JobResult job_;
+};

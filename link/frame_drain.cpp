@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#include "link/frame_drain.h"
+
+#include "link/exchange.h"
+#include "platform/clock.h"
+#include "platform/line_settings.h"
+#include "platform/serial_link.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int SendTimedOut = 8031;
+constexpr int PortLostWhileSending = 8032;
+// While more than a driver holds is queued the line stays busy for a while:
+// look less often. Below it, look often, so that a frame that has left is
+// found within milliseconds.
+constexpr qint64 LongQueue = 2048;
+constexpr int QuickLookMs = 2;
+constexpr int SlowLookMs = 50;
+
+int LookAfterMs(qint64 queued)
+{
+    return queued > LongQueue ? SlowLookMs : QuickLookMs;
+}
+
+}  // namespace
+
+FrameDrain::FrameDrain(SerialLink& port, Clock& clock) : port_(port), clock_(clock)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &FrameDrain::Look);
+}
+
+void FrameDrain::Start(const QByteArray& frame)
+{
+    size_ = frame.size();
+    seconds_ = static_cast<int>(std::min(TransmitSeconds(size_, ParseLineSettings(port_.Settings())) * 2 + 2, 86400.0));
+    deadline_ = clock_.Now() + seconds_;
+    port_.Output(frame);
+    timer_.start(LookAfterMs(size_));
+}
+
+void FrameDrain::PortLost()
+{
+    if (Draining())
+        End(Lost());
+}
+
+void FrameDrain::Look()
+{
+    if (!port_.PortOpen())
+        return End(Lost());
+    const qint64 left = std::min(port_.OutBufferCount(), size_);
+    Q_EMIT Progressed(size_ - left, size_);
+    if (left == 0) {
+        // A frame counts as sent only if the line was still there once all
+        // of it had left.
+        return End(port_.FinishOutput() ? std::nullopt : std::optional(Lost()));
+    }
+    if (clock_.Now() > deadline_) {
+        return End(Failure{SendTimedOut,
+                           u"The scene could not be sent within %1 seconds: %2 of %3 bytes are still "
+                           "waiting, so the device may hold only part of it. Check the cable and the "
+                           "device, then send it again."_s.arg(seconds_)
+                               .arg(left)
+                               .arg(size_)});
+    }
+    timer_.start(LookAfterMs(left));
+}
+
+void FrameDrain::End(const std::optional<Failure>& failure)
+{
+    timer_.stop();
+    Q_EMIT Ended(failure);
+}
+
+Failure FrameDrain::Lost() const
+{
+    return {PortLostWhileSending,
+            u"Serial port %1 was lost while the scene was being sent, so the device may hold only part of it. Check "
+            "the cable and the adapter, then send the scene again."_s.arg(port_.CommPort())};
+}
