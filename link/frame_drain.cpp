@@ -20,7 +20,7 @@ constexpr int PortLostWhileSending = 8032;
 // look less often. Below it, look often, so that a frame that has left is
 // found within milliseconds.
 constexpr qint64 LongQueue = 2048;
-constexpr int QuickLookMs = 2;
+constexpr int QuickLookMs = 1;
 constexpr int SlowLookMs = 50;
 
 int LookAfterMs(qint64 queued)
@@ -43,7 +43,9 @@ void FrameDrain::Start(const QByteArray& frame)
     seconds_ = static_cast<int>(std::min(TransmitSeconds(size_, ParseLineSettings(port_.Settings())) * 2 + 2, 86400.0));
     deadline_ = clock_.Now() + seconds_;
     port_.Output(frame);
-    timer_.start(LookAfterMs(size_));
+    // The first look comes once the event loop has handed the frame on: on
+    // a line with room to spare it may have left already.
+    timer_.start(size_ > LongQueue ? SlowLookMs : 0);
 }
 
 void FrameDrain::PortLost()

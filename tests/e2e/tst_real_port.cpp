@@ -7,6 +7,7 @@
 #include "files/scene_file.h"
 #include "link/device_backup.h"
 #include "link/frames.h"
+#include "link/receive_scene.h"
 #include "platform/qt_serial_link.h"
 #include "support/files.h"
 #include "support/pty.h"
@@ -140,23 +141,25 @@ private Q_SLOTS:
         QVERIFY(dialogs_.Progress.isEmpty());
 
         // Cancel stops after the scene in flight. Meanwhile nothing else can
-        // touch the port: a receive would be asked for 9.
+        // touch the port: the commands are disabled, and a receive (asked
+        // for 9) is refused.
         QFile::remove(Path(u"scene-001.bin"_s));
         device_->Fetched.clear();
         dialogs_ = FakeDialogService({u"1, 3"_s, dir_->path(), {}, u"9"_s});
         dialogs_.CancelAt = 0;
         QString enabled;
         dialogs_.WhileProgress = [&] {
-            form_->Command3->click();
+            ReceiveSceneCommand(*form_);
             for (QWidget* w : std::initializer_list<QWidget*>{form_->Command2, form_->Command3, form_->Combo1})
                 enabled += w->isEnabled() ? u"y"_s : u"n"_s;
             enabled += form_->RestoreAction->isEnabled() ? u"y"_s : u"n"_s;
         };
         NO_FAILURE(form_->BackupAction->trigger());
         QCOMPARE(enabled, u"nnnn"_s);
+        QVERIFY(dialogs_.Progress.last().endsWith(u"\nCancelled: stopping once scene 1 is over…"_s));
         QCOMPARE(device_->Fetched, QList<int>{1});
         QCOMPARE(Contents(Path(u"scene-001.bin"_s)), first);
-        VERIFY_SAID(dialogs_, u"*|36"_s,
+        VERIFY_SAID(dialogs_, u"*|36"_s, u"-|The device is busy: a backup is running.*|0"_s,
                     u"Back Up Device|The backup was cancelled.\n\n1 scene saved in * (number 1).|64"_s);
         QVERIFY(form_->Command3->isEnabled() && form_->BackupAction->isEnabled());
     }
@@ -185,9 +188,10 @@ private Q_SLOTS:
 
     void restoresEveryFileWholeInNumberOrder()
     {
+        // Made out of order, so that no folder lists them in number order.
         const QByteArray big(4000, '\x09');  // over half a second of line time
-        Put(Path(u"scene-010.bin"_s), big);  // made first, so listed first
-        Put(Path(u"scene-001.bin"_s), "\x01\x02\x03");
+        Put(Path(u"scene-007.bin"_s), "\x07"), Put(Path(u"scene-010.bin"_s), big);
+        Put(Path(u"scene-001.bin"_s), "\x01\x02\x03"), Put(Path(u"scene-003.bin"_s), "\x03");
         Put(Path(u"scene-005.bin"_s), {});
         Put(Path(u"scene-002.bin"_s), QByteArray(MaxSceneBytes + 1, '\x02'));
         for (const QString& ignored : {u"scene-000.bin"_s, u"scene-256.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
@@ -198,13 +202,15 @@ private Q_SLOTS:
 
         dialogs_ = FakeDialogService({dir_->path()});
         NO_FAILURE(form_->RestoreAction->trigger());
-        QTRY_COMPARE(device_->Stored, SendFrame(1, "\x01\x02\x03") + SendFrame(10, big));
+        QTRY_COMPARE(device_->Stored,
+                     SendFrame(1, "\x01\x02\x03") + SendFrame(3, "\x03") + SendFrame(7, "\x07") + SendFrame(10, big));
         const QString skipped = u"\n\nSkipped: scene-002.bin (larger than a scene can be), scene-005.bin (empty)."_s;
-        QCOMPARE(dialogs_.Said,
-                 (QStringList{u"Restore Device|Send 2 scenes (numbers 1, 10) from %1 to the device on serial port 1? "
-                              "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
-                                  QDir::toNativeSeparators(dir_->path()), skipped),
-                              u"Restore Device|2 scenes sent to the device (numbers 1, 10).%1|64"_s.arg(skipped)}));
+        QCOMPARE(
+            dialogs_.Said,
+            (QStringList{u"Restore Device|Send 4 scenes (numbers 1, 3, 7, 10) from %1 to the device on serial port 1? "
+                         "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
+                             QDir::toNativeSeparators(dir_->path()), skipped),
+                         u"Restore Device|4 scenes sent to the device (numbers 1, 3, 7, 10).%1|64"_s.arg(skipped)}));
         QVERIFY(!serial_->PortOpen());
         QCOMPARE(pty_->Opens(), 1);
     }

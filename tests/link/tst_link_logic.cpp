@@ -148,6 +148,17 @@ private Q_SLOTS:
         }
         // Output still queued when a send fails is dropped, not left to trickle out.
         QVERIFY(w_.Serial->Log.contains(u"discard"_s));
+
+        // Closing the window waits for the frame in flight.
+        w_.Reset();
+        w_.Serial->StuckOutput = 1;
+        w_.Dialogs.Answers = {u"5"_s};
+        w_.Form->Command2->click(), w_.Form->close();
+        w_.Serial->StuckOutput = 0;
+        QTRY_VERIFY(!w_.Serial->PortOpen());
+        QCOMPARE(w_.Serial->Log.join(u'|'),
+                 Setup + u"open|output 21 05 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
+        QCOMPARE(w_.Form->Label4->text(), u"5"_s);
     }
 
     void receiveCollectsUntilASecondOfSilence()

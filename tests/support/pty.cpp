@@ -27,7 +27,8 @@ Pty::Pty()
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     slavePath_ = QString::fromLocal8Bit(name);
     watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ::inotify_add_watch(watch_, name, IN_OPEN);
+    // Closes too, so that two opens in a row are not merged into one event.
+    ::inotify_add_watch(watch_, name, IN_OPEN | IN_CLOSE);
 }
 
 Pty::~Pty()
