@@ -19,9 +19,11 @@ public:
     // left a question gets Yes and anything else is cancelled. A message with
     // OK alone takes no answer.
     QStringList Answers;
-    QStringList Said;  // every message as "title|text|style"; "-" for the application's title
-    QStringList
-        Asked;  // every other dialog: "title: prompt [default]", "open", "save", "folder", "title: progress text"
+    // Every message as "title|text|style"; "-" for the application's title.
+    QStringList Said;
+    // Every other dialog: "title: prompt [default]", "open", "save", "folder",
+    // "title: first line of a progress dialog".
+    QStringList Asked;
     QStringList Progress;                 // every text a progress dialog showed, in order
     int CancelAt = -1;                    // Cancel is pressed once the work shows this much done
     std::function<void()> WhileProgress;  // runs once, as soon as a progress dialog is up
