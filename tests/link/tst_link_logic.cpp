@@ -167,12 +167,12 @@ private Q_SLOTS:
         CLICK(w_, Command3, u" 5"_s);
         QCOMPARE(w_.Serial->Log.join(u'|'), Setup + u"open|output 2c 05 cc"_s);
         QCOMPARE(f.Label4->text(), u" 5"_s);  // as typed
-        QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
+        QVERIFY(f.Session->Now() == DeviceSession::Activity::Waiting && f.Fields.AwaitingReply && f.Timer1->isActive());
         w_.Tick(0.5);
         w_.Serial->Deliver("\x01\x02");
         QVERIFY(f.Fields.AwaitingReply);  // handled later, never inside the port's own notification
         QCoreApplication::processEvents();
-        QVERIFY(!f.Fields.AwaitingReply);
+        QVERIFY(f.Session->Now() == DeviceSession::Activity::Collecting && !f.Fields.AwaitingReply);
         w_.Tick(0.9);
         w_.Deliver(SceneBytes(17, '\x03'));
         w_.Tick(1.0);  // not more than a second yet
