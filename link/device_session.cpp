@@ -6,7 +6,6 @@
 #include "files/scene_file.h"
 #include "link/frames.h"
 #include "platform/clock.h"
-#include "platform/line_settings.h"
 #include "platform/serial_link.h"
 
 #include <QDir>
@@ -61,7 +60,7 @@ DeviceSession::Activity DeviceSession::Now() const
 
 double DeviceSession::LineSeconds(qint64 count) const
 {
-    return TransmitSeconds(count, ParseLineSettings(port_.Settings()));
+    return ::LineSeconds(port_, count);
 }
 
 void DeviceSession::RefuseIfBusy() const
@@ -196,8 +195,8 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
     }
     mode_ = Mode::Sending;
     sendDone_ = std::move(done);
-    progress_.Begin(frame.size(),
-                    u"Sending scene %1 to the device…\n0 of %2 bytes sent"_s.arg(sceneNumber).arg(frame.size()));
+    progress_.Begin(frame.size(), {});
+    ShowSent(0, frame.size());
     Q_EMIT BusyChanged(true);
 }
 

@@ -4,6 +4,7 @@
 #include "link/exchange.h"
 
 #include "platform/line_settings.h"
+#include "platform/serial_link.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,11 @@ double TransmitSeconds(qint64 count, const LineSettings& settings)
     case LineSettings::StopBits::Two: bits += 2; break;
     }
     return static_cast<double>(count) * bits / settings.BaudRate;
+}
+
+double LineSeconds(const SerialLink& port, qint64 count)
+{
+    return TransmitSeconds(count, ParseLineSettings(port.Settings()));
 }
 
 namespace ReplyRule {

@@ -7,11 +7,14 @@
 
 #include <QString>
 
+class SerialLink;
 struct LineSettings;
 
 // Seconds the line needs to carry count bytes with these settings (start
 // bit, data bits, parity bit, stop bits).
 double TransmitSeconds(qint64 count, const LineSettings& settings);
+// The same at the port's own settings.
+double LineSeconds(const SerialLink& port, qint64 count);
 
 // A fetch exchange, in three fields; its states:
 //   Idle                    LastReceiveTime 0

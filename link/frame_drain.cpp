@@ -5,7 +5,6 @@
 
 #include "link/exchange.h"
 #include "platform/clock.h"
-#include "platform/line_settings.h"
 #include "platform/serial_link.h"
 
 #include <algorithm>
@@ -40,7 +39,7 @@ FrameDrain::FrameDrain(SerialLink& port, Clock& clock) : port_(port), clock_(clo
 void FrameDrain::Start(const QByteArray& frame)
 {
     size_ = frame.size();
-    seconds_ = static_cast<int>(std::min(TransmitSeconds(size_, ParseLineSettings(port_.Settings())) * 2 + 2, 86400.0));
+    seconds_ = static_cast<int>(std::min(LineSeconds(port_, size_) * 2 + 2, 86400.0));
     deadline_ = clock_.Now() + seconds_;
     port_.Output(frame);
     // The first look comes once the event loop has handed the frame on: on
