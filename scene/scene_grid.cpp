@@ -85,16 +85,17 @@ QString FormatSceneGrid(const SceneBytes& bytes)
     return text;
 }
 
-SceneGridReading ReadSceneGrid(QStringView grid)
+namespace {
+
+// Reads the grid's tokens in order, giving each one's place, kind and byte
+// to onToken, which may stop the reading by returning false. A token ends
+// at a space or at a CR LF pair, which stands for one space; a lone CR or LF
+// stays inside its token.
+template <typename OnToken> void ScanGrid(QStringView grid, OnToken&& onToken)
 {
-    SceneGridReading reading;
-    // About four characters an entry.
-    reading.Bytes.reserve(grid.size() / 4 + 1);
     const qsizetype n = grid.size();
     qsizetype start = 0;
     qsizetype k = 0;
-    // A token ends at a space or at a CR LF pair, which stands for one space;
-    // a lone CR or LF stays inside its token.
     while (true) {
         int separator = 0;
         if (k == n)
@@ -107,18 +108,49 @@ SceneGridReading ReadSceneGrid(QStringView grid)
             ++k;
             continue;
         }
-        const QStringView token = grid.sliced(start, k - start);
         char byte = 0;
-        switch (ReadToken(token, byte)) {
-        case TokenKind::Byte: reading.Bytes.append(byte); break;
-        case TokenKind::Skip: break;
-        case TokenKind::Bad: reading.BadToken = token.toString(); return reading;
-        }
-        if (separator < 0)
-            return reading;
+        const TokenKind kind = ReadToken(grid.sliced(start, k - start), byte);
+        if (!onToken(start, k - start, kind, byte) || separator < 0)
+            return;
         k += separator;
         start = k;
     }
+}
+
+}  // namespace
+
+SceneGridReading ReadSceneGrid(QStringView grid)
+{
+    SceneGridReading reading;
+    // About four characters an entry.
+    reading.Bytes.reserve(grid.size() / 4 + 1);
+    ScanGrid(grid, [&](qsizetype start, qsizetype length, TokenKind kind, char byte) {
+        if (kind == TokenKind::Bad)
+            reading.BadToken = grid.sliced(start, length).toString();
+        else if (kind == TokenKind::Byte)
+            reading.Bytes.append(byte);
+        return kind != TokenKind::Bad;
+    });
+    return reading;
+}
+
+QList<std::pair<qsizetype, qsizetype>> DifferingEntries(QStringView grid, const SceneBytes& theirs)
+{
+    QList<std::pair<qsizetype, qsizetype>> differing;
+    qsizetype index = 0;
+    qsizetype breaks = 0;  // CR LF pairs so far, each one character in the box
+    qsizetype counted = 0;
+    ScanGrid(grid, [&](qsizetype start, qsizetype length, TokenKind kind, char byte) {
+        if (kind != TokenKind::Byte)
+            return kind == TokenKind::Skip;
+        for (; counted + 1 < start; ++counted)
+            breaks += grid[counted] == u'\r' && grid[counted + 1] == u'\n';
+        if (index >= theirs.size() || theirs[index] != byte)
+            differing.append({start - breaks, length});
+        ++index;
+        return true;
+    });
+    return differing;
 }
 
 QList<GridEntry> GridLineEntries(QStringView line, qsizetype from, qsizetype to)

@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <utility>
 
 class DialogService;
 
@@ -35,6 +36,12 @@ struct SceneGridReading {
     std::optional<QString> BadToken;
 };
 SceneGridReading ReadSceneGrid(QStringView grid);
+
+// Where the entries of a grid are that differ from the bytes theirs, or
+// that theirs has no byte for: (start, length) in the text as the text box
+// holds it, a CR LF pair being one line break there. The reading stops at
+// the first bad token.
+QList<std::pair<qsizetype, qsizetype>> DifferingEntries(QStringView grid, const SceneBytes& theirs);
 
 // One line of the grid as the text box holds it (a space or a no-break
 // space between entries; line breaks, lone CR and LF included, end the

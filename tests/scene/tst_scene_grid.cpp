@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
+#include "scene/scene_compare.h"
 #include "scene/scene_grid.h"
 #include "support/fake_dialog_service.h"
+#include "support/files.h"
 
 #include <QTest>
 
@@ -30,6 +32,33 @@ private Q_SLOTS:
             QCOMPARE(ParseSceneGrid(FormatSceneGrid(bytes), u"Save Scene"_s, dialogs).value_or("stopped"), bytes);
         }
         QVERIFY(dialogs.Said.isEmpty());
+    }
+
+    void comparesScenesAndFindsTheEntriesThatDiffer()
+    {
+        // the file, the device -> what differs; nothing when they are the same
+        const QList<std::tuple<QByteArray, QByteArray, QString>> cases{
+            {"\x01\x02"_ba, "\x01\x02"_ba, {}},
+            {{}, {}, {}},
+            {"\x01\xff\x03\x04"_ba, "\x01\x80\x03\x05"_ba,
+             u"2 bytes differ, the first at byte 2 (file 255, device 128)"_s},
+            {"\x01\x02\x03"_ba, "\x01\x02"_ba, u"the device holds 2 bytes, the file 3"_s},
+            {"\x01"_ba, "\x02\x02"_ba,
+             u"the device holds 2 bytes, the file 1; 1 byte differs, the first at byte 1 (file 1, device 2)"_s},
+            {{}, "\x05"_ba, u"the device holds 1 byte, the file 0"_s}};
+        for (const auto& [file, device, words] : cases) {
+            const SceneComparison comparison = CompareScenes(file, device);
+            QCOMPARE(DifferenceText(comparison, u"file"_s, u"device"_s), words);
+            QCOMPARE(comparison.Same(), words.isEmpty());
+        }
+
+        // Where the differing entries are in the box, a CR LF pair being one
+        // character there; entries past the other copy's end differ too, and
+        // the reading stops at a bad token.
+        QCOMPARE(DifferingEntries(u"001 002\r\n003  004 "_s, "\x01\x09\x03"_ba),
+                 (QList<std::pair<qsizetype, qsizetype>>{{4, 3}, {13, 3}}));
+        QCOMPARE(DifferingEntries(u"1 300 5"_s, {}), (QList<std::pair<qsizetype, qsizetype>>{{0, 1}}));
+        QVERIFY(DifferingEntries(FormatSceneGrid(AllValues()), AllValues()).isEmpty());
     }
 
     void readsTokens()
