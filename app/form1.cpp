@@ -7,7 +7,6 @@
 #include "app/grid_text_box.h"
 #include "app/port_combo_box.h"
 #include "files/load_save.h"
-#include "link/device_backup.h"
 #include "link/receive_scene.h"
 #include "link/send_scene.h"
 #include "platform/clock.h"
@@ -194,23 +193,7 @@ void Form1::CreateControls()
             [this](const ReplyEnd& end) { ReportReceive(*this, end); });
     connect(Session.get(), &DeviceSession::BusyChanged, this, &Form1::OnBusyChanged);
     connect(Combo1, &PortComboBox::AboutToShowPopup, this, &Form1::RefreshPortToolTips);
-
-    // The whole-device commands: at the end of the grid's menu, and in the
-    // window's own right-click menu.
-    BackupAction = new QAction(u"Back Up Device…"_s, this);
-    RestoreAction = new QAction(u"Restore Device…"_s, this);
-    for (QAction* action : {BackupAction, RestoreAction}) {
-        action->setToolTip(action->text().chopped(1));
-        addAction(action);
-    }
-    BackupAction->setObjectName(u"BackupAction"_s);
-    RestoreAction->setObjectName(u"RestoreAction"_s);
-    BackupAction->setStatusTip(u"Fetch many scenes from the device into a folder of scene files"_s);
-    RestoreAction->setStatusTip(u"Send every scene file of a folder to the device"_s);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
-    Text1->SetMenuActions({BackupAction, RestoreAction});
-    connect(BackupAction, &QAction::triggered, this, [this] { RunLinkCommand(BackupDeviceCommand); });
-    connect(RestoreAction, &QAction::triggered, this, [this] { RunLinkCommand(RestoreDeviceCommand); });
+    CreateActions();
 }
 
 void Form1::Form_Load()
@@ -241,6 +224,12 @@ QString Form1::GridText() const
 void Form1::SetGridText(const QString& text)
 {
     Text1->SetGridText(text);
+}
+
+void Form1::MarkDifferences(const QList<std::pair<qsizetype, qsizetype>>& entries, const SceneBytes& theirs,
+                            const QString& theirName)
+{
+    Text1->ShowDifferences(entries, theirs, theirName);
 }
 
 void Form1::Command1_Click()
@@ -280,7 +269,7 @@ void Form1::OnBusyChanged(bool busy)
     const bool free = !Session->JobRunning();
     for (QWidget* control : std::initializer_list<QWidget*>{Command2, Command3, Command4, Command5, Command6, Combo1})
         control->setEnabled(free);
-    for (QAction* action : {BackupAction, RestoreAction})
+    for (QAction* action : {BackupAction, RestoreAction, VerifyAction, CompareDeviceAction, CompareFileAction})
         action->setEnabled(free);
     if (busy)
         return;

@@ -37,6 +37,8 @@ public:
     // The grid's text with CR LF line breaks, as the commands see it.
     QString GridText() const override;
     void SetGridText(const QString& text) override;
+    void MarkDifferences(const QList<std::pair<qsizetype, qsizetype>>& entries, const SceneBytes& theirs,
+                         const QString& theirName) override;
 
     // Controls, by the names the commands use.
     QPushButton* Command1;  // Cancel
@@ -57,9 +59,13 @@ public:
     // The device session's reply timer: runs only while an exchange is in
     // progress.
     QTimer* Timer1;
-    // "Back Up Device…" and "Restore Device…".
+    // "Back Up Device…", "Restore Device…" and "Verify Device…"; "Compare
+    // with Device…" and "Compare with File…".
     QAction* BackupAction;
     QAction* RestoreAction;
+    QAction* VerifyAction;
+    QAction* CompareDeviceAction;
+    QAction* CompareFileAction;
 
     // Components: the serial port, and the dialogs (file dialogs and message
     // and input boxes).
@@ -78,6 +84,7 @@ public:
     QString PortChoice() const override;
     bool SpeedChosen(int option) const override;
     void ShowSceneNumber(const QString& typed) override;
+    bool& ReadBackRestores() override { return readBackRestores_; }
     bool Closing() const override { return closePending_; }
 
 protected:
@@ -87,6 +94,7 @@ protected:
 
 private:
     void CreateControls();
+    void CreateActions();
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
@@ -101,6 +109,7 @@ private:
 
     // Closing waits for the send or the job in flight.
     bool closePending_ = false;
+    bool readBackRestores_ = true;
     bool inCommand_ = false;
     // A click that came while a send was draining, run once it is over.
     void (*deferred_)(LinkWindow&) = nullptr;

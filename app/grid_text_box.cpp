@@ -19,6 +19,7 @@
 #include <QTextBlock>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -67,6 +68,11 @@ GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
             markTimer_.start();
     });
     connect(this, &QPlainTextEdit::textChanged, this, &GridTextBox::SetCaretBlinking);
+    // A comparison holds for the text it was made on.
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        differing_.clear();
+        theirs_.clear();
+    });
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &GridTextBox::SetCaretBlinking);
 }
 
@@ -89,41 +95,67 @@ QString GridTextBox::EntryAt(int position) const
         ++index;
         if (at >= entry.Start && at < entry.Start + entry.Length) {
             const QStringView token = QStringView(text).sliced(entry.Start, entry.Length);
-            return entry.Bad
-                ? u"Byte %1: %2"_s.arg(index).arg(OutOfRangeMessage(token))
-                : u"Byte %1: %2"_s.arg(index).arg(static_cast<unsigned char>(ReadSceneGrid(token).Bytes.at(0)));
+            if (entry.Bad)
+                return u"Byte %1: %2"_s.arg(index).arg(OutOfRangeMessage(token));
+            QString tip = u"Byte %1: %2"_s.arg(index).arg(static_cast<unsigned char>(ReadSceneGrid(token).Bytes.at(0)));
+            const qsizetype start = block.position() + entry.Start;
+            const auto mark = std::lower_bound(differing_.begin(), differing_.end(), std::pair{start, qsizetype(0)});
+            if (mark != differing_.end() && mark->first == start)
+                tip += index <= theirs_.size()
+                    ? u", %1 %2"_s.arg(theirName_).arg(static_cast<unsigned char>(theirs_.at(index - 1)))
+                    : u", none in the %1"_s.arg(theirName_);
+            return tip;
         }
     }
     return {};
 }
 
-QList<std::pair<int, int>> GridTextBox::MarkedEntries() const
+QList<std::pair<int, int>> GridTextBox::MarkedEntries(bool differing) const
 {
     QList<std::pair<int, int>> marked;
-    for (const QTextEdit::ExtraSelection& mark : extraSelections())
-        marked.append({mark.cursor.selectionStart(), mark.cursor.selectionEnd() - mark.cursor.selectionStart()});
+    for (const QTextEdit::ExtraSelection& mark : extraSelections()) {
+        if (mark.format.hasProperty(QTextFormat::BackgroundBrush) == differing)
+            marked.append({mark.cursor.selectionStart(), mark.cursor.selectionEnd() - mark.cursor.selectionStart()});
+    }
     return marked;
 }
 
-// Underlines, in red, every entry on screen that would stop a send or a save.
+void GridTextBox::ShowDifferences(const QList<std::pair<qsizetype, qsizetype>>& entries, const QByteArray& theirs,
+                                  const QString& theirName)
+{
+    differing_ = entries;
+    theirs_ = theirs;
+    theirName_ = theirName;
+    MarkBadEntries();
+}
+
+// Underlines, in red, every entry on screen that would stop a send or a save,
+// and shades in amber those that differ from the copy last compared.
 void GridTextBox::MarkBadEntries()
 {
     QTextCharFormat bad;
     bad.setUnderlineStyle(QTextCharFormat::WaveUnderline);
     bad.setUnderlineColor(Qt::red);
+    QTextCharFormat differs;
+    differs.setBackground(QColor(255, 200, 90));
     const int first = cursorForPosition(QPoint(0, 0)).position();
     const int last = cursorForPosition(QPoint(viewport()->width(), viewport()->height())).position();
     QList<QTextEdit::ExtraSelection> marks;
+    const auto mark = [&](qsizetype start, qsizetype length, const QTextCharFormat& format) {
+        QTextCursor cursor(document());
+        cursor.setPosition(static_cast<int>(start));
+        cursor.setPosition(static_cast<int>(start + length), QTextCursor::KeepAnchor);
+        marks.append({cursor, format});
+    };
+    for (auto it = std::lower_bound(differing_.begin(), differing_.end(), std::pair{qsizetype(first), qsizetype(0)});
+         it != differing_.end() && it->first <= last; ++it)
+        mark(it->first, it->second, differs);
     for (QTextBlock block = document()->findBlock(first); block.isValid() && block.position() <= last;
          block = block.next()) {
         const int start = block.position();
         for (const GridEntry& entry : GridLineEntries(block.text(), first - start, last - start + 1)) {
-            if (!entry.Bad)
-                continue;
-            QTextCursor cursor(document());
-            cursor.setPosition(start + static_cast<int>(entry.Start));
-            cursor.setPosition(start + static_cast<int>(entry.Start + entry.Length), QTextCursor::KeepAnchor);
-            marks.append({cursor, bad});
+            if (entry.Bad)
+                mark(start + entry.Start, entry.Length, bad);
         }
     }
     setExtraSelections(marks);

@@ -26,10 +26,16 @@ public:
     void SetMenuActions(const QList<QAction*>& actions) { menuActions_ = actions; }
 
     // What a hover over position (in the document) shows: "Byte 37: 255",
-    // counted from 1; empty between entries.
+    // counted from 1, and for an entry marked as differing the other copy's
+    // value ("Byte 37: 255, device 128"); empty between entries.
     QString EntryAt(int position) const;
-    // The entries now marked as bad, as (start, length) in the document.
-    QList<std::pair<int, int>> MarkedEntries() const;
+    // The entries on screen now marked as bad, or as differing, as (start,
+    // length) in the document.
+    QList<std::pair<int, int>> MarkedEntries(bool differing = false) const;
+    // Marks the entries at (start, length) as differing from the copy
+    // theirs ("device", "file") until the text next changes.
+    void ShowDifferences(const QList<std::pair<qsizetype, qsizetype>>& entries, const QByteArray& theirs,
+                         const QString& theirName);
 
 Q_SIGNALS:
     // A file was dropped on the box; its path is not typed into the grid.
@@ -58,4 +64,8 @@ private:
     // over what is shown, so that typing stays instant in a huge grid.
     QTimer markTimer_;
     int flashTime_ = -1;  // the caret's flash time, while it is held still
+    // The entries that differ from another copy, in order, and that copy.
+    QList<std::pair<qsizetype, qsizetype>> differing_;
+    QByteArray theirs_;
+    QString theirName_;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
-// What backing up and restoring the whole device costs beyond what the line
+// What backing up, verifying and restoring the whole device costs beyond what the line
 // and the protocol impose, on a real serial port (a pseudo-terminal, which
 // has no line time of its own; the bench plays a device that answers every
 // fetch at once with 256 bytes).
@@ -57,7 +57,17 @@ int main(int argc, char** argv)
                 scenes, backupMs, backupMs / scenes - 1000.0);
     std::printf("  %s\n", qPrintable(dialogs.Said.value(0).section(u'|', 1).section(u'\n', 0, 0)));
 
+    // The backup's files are what the device holds: every scene is the same.
     dialogs.Answers = {folder.path()};
+    clock.restart();
+    VerifyDeviceCommand(form);
+    const double verifyMs = clock.nsecsElapsed() / 1e6;
+    std::printf("verify of %d scenes: %.0f ms; beyond the second of silence each: %.2f ms a scene (goal: <= 5)\n",
+                scenes, verifyMs, verifyMs / scenes - 1000.0);
+    std::printf("  %s\n", qPrintable(dialogs.Said.value(1).section(u'|', 1).section(u'\n', 0, 0)));
+
+    dialogs.Answers = {folder.path()};
+    dialogs.Checks = {false};  // the frames alone
     clock.restart();
     RestoreDeviceCommand(form);
     while (stored.size() < scenes * (256 + 3) && clock.elapsed() < 60000)
@@ -66,6 +76,6 @@ int main(int argc, char** argv)
     std::printf("restore of %d 256-byte scenes: %.0f ms, %.2f ms a scene beyond its line time "
                 "(a pty has none; 67 ms at 38400 baud) (goal: <= 5)\n",
                 scenes, restoreMs, restoreMs / scenes);
-    std::printf("  %s\n", qPrintable(dialogs.Said.value(2).section(u'|', 1).section(u'\n', 0, 0)));
+    std::printf("  %s\n", qPrintable(dialogs.Said.value(3).section(u'|', 1).section(u'\n', 0, 0)));
     return stored.size() == scenes * (256 + 3) ? 0 : 1;
 }

@@ -4,6 +4,8 @@
 // Times the grid conversions and filling the window's grid. Run it from a
 // build: build/bench/brindlewick_bench (add --benchmark_filter=… to pick).
 #include "app/form1.h"
+#include "app/grid_text_box.h"
+#include "files/compare_file.h"
 #include "files/load_save.h"
 #include "files/scene_file.h"
 #include "platform/qt_dialog_service.h"
@@ -110,6 +112,33 @@ void SaveGridToFile(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(SaveGridToFile)->Arg(64 << 10)->Unit(benchmark::kMillisecond);
+
+// "Compare with File…" on a grid of the given size shown in the window,
+// against a file that differs in every third byte: the grid read, the file
+// read, the comparison, the marks on screen and the message.
+void CompareGridWithFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scene.bin"));
+    SceneBytes other = MakeScene(state.range(0));
+    for (qsizetype i = 0; i < other.size(); i += 3)
+        other[i] = static_cast<char>(other[i] ^ 1);
+    Ecrire(path, other);
+    FakeDialogService dialogs;
+    QtSerialLink serial([] { return QList<PortDevice>{}; });
+    Form1 form(dialogs, serial);
+    form.show();
+    form.SetGridText(FormatSceneGrid(MakeScene(state.range(0))));
+    QApplication::processEvents();
+    for (auto _ : state) {
+        dialogs.Answers = {path};
+        CompareWithFileCommand(form);
+    }
+    if (form.Text1->MarkedEntries(true).isEmpty() || !dialogs.Said.value(0).contains(QStringLiteral("differ")))
+        state.SkipWithError("the differences were not found");
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(CompareGridWithFile)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -4,20 +4,16 @@
 #include "link/device_backup.h"
 
 #include "files/scene_file.h"
-#include "link/configure_link.h"
+#include "files/scene_folder.h"
 #include "link/device_session.h"
+#include "link/job_command.h"
 #include "link/link_window.h"
 #include "link/scene_list.h"
 #include "platform/dialog_service.h"
-#include "platform/failure.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QMap>
-#include <QRegularExpression>
 
 #include <algorithm>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -25,35 +21,6 @@ namespace {
 
 const QString BackupTitle = u"Back Up Device"_s;
 const QString RestoreTitle = u"Restore Device"_s;
-
-QString Scenes(qsizetype count)
-{
-    return count == 1 ? u"1 scene"_s : u"%1 scenes"_s.arg(count);
-}
-
-// "number 5" or "numbers 1-3, 7".
-QString Numbers(const QList<int>& numbers)
-{
-    return (numbers.size() == 1 ? u"number "_s : u"numbers "_s) + FormatSceneRanges(numbers);
-}
-
-// Starts a job from the window's port choice, then follows it until it is
-// over. False when it could not even start (the message is shown).
-bool RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start)
-{
-    DeviceSession& session = window.LinkSession();
-    try {
-        ConfigureLink(window);
-        start(session);
-    } catch (const Failure& failure) {
-        window.Dialogs().MsgBox(failure.Description, MsgBoxStyle::Exclamation, title);
-        return false;
-    }
-    window.Dialogs().FollowProgress(title, session.Progress());
-    // Closing the window stops a job as Cancel does; then only a failure is
-    // worth a word.
-    return !(window.Closing() && session.LastJob().Stopped.isEmpty());
-}
 
 QString BackupSummary(const JobResult& job, const QString& where, const QStringList& stale)
 {
@@ -72,15 +39,37 @@ QString BackupSummary(const JobResult& job, const QString& where, const QStringL
     return summary;
 }
 
-QString RestoreSummary(const JobResult& job)
+// Sent, then for a checked restore what was read back.
+QString RestoreHead(const JobResult& job, bool readBack)
 {
     QString summary = u"%1 sent to the device"_s.arg(Scenes(job.Done.size()));
     summary += job.Done.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(job.Done));
+    if (readBack && !job.Checks.isEmpty()) {
+        const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
+        summary +=
+            u"\n%1 read back: %2"_s.arg(Scenes(job.Checks.size()))
+                .arg(differ.isEmpty()
+                         ? u"all the same."_s
+                         : u"%1 still differ%2:"_s.arg(differ.size()).arg(differ.size() == 1 ? u"s"_s : QString()));
+    }
     if (!job.Stopped.isEmpty())
         return u"The restore stopped at scene %1: %2\n\n%3"_s.arg(job.StoppedAt).arg(job.Stopped, summary);
     if (job.Cancelled)
         return u"The restore was cancelled between two scenes.\n\n"_s + summary;
     return summary;
+}
+
+// The scenes whose first copy read back differed and whose second did not.
+QString SentAgain(const JobResult& job)
+{
+    QList<int> again;
+    for (const SceneCheck& check : job.Checks) {
+        if (check.Sends > 1 && check.Same())
+            again << check.Number;
+    }
+    return again.isEmpty()
+        ? QString()
+        : u"\nSent again, as the first copy read back differed, and now the same: %1."_s.arg(Numbers(again));
 }
 
 }  // namespace
@@ -128,52 +117,34 @@ void RestoreDeviceCommand(LinkWindow& window)
     const QString folder = dialogs.ShowFolder(u"Restore from folder"_s);
     if (folder.isEmpty())
         return;
-    const QDir dir(folder);
-    const QString where = QDir::toNativeSeparators(dir.absolutePath());
-    // By number, whatever order the folder lists its files in.
-    static const QRegularExpression sceneFile(u"^scene-(\\d{3})\\.bin$"_s);
-    QMap<int, QString> files;
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        const int n = sceneFile.match(name).captured(1).toInt();
-        if (n >= 1 && n <= 255)
-            files.insert(n, name);
-    }
-    QList<std::pair<int, SceneBytes>> scenes;
-    QList<int> numbers;
-    QStringList skipped;
-    for (auto file = files.cbegin(); file != files.cend(); ++file) {
-        const QString path = dir.filePath(file.value());
-        try {
-            const SceneBytes bytes = Lire(path);
-            if (bytes.isEmpty()) {
-                skipped << u"%1 (empty)"_s.arg(file.value());
-            } else {
-                scenes.append({file.key(), bytes});
-                numbers << file.key();
-            }
-        } catch (const Failure&) {
-            const bool large = QFileInfo(path).size() > MaxSceneBytes;
-            skipped << u"%1 (%2)"_s.arg(file.value(), large ? u"larger than a scene can be"_s : u"cannot be read"_s);
-        }
-    }
-    const QString skippedText = skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(skipped.join(u", "));
-    if (scenes.isEmpty()) {
+    const QString where = QDir::toNativeSeparators(QDir(folder).absolutePath());
+    const SceneFolder found = ReadSceneFolder(folder);
+    const QString skippedText =
+        found.Skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
+    if (found.Scenes.isEmpty()) {
         dialogs.MsgBox(
             u"There are no scene files to send in %1 (files named scene-001.bin to scene-255.bin)."_s.arg(where) +
                 skippedText,
             MsgBoxStyle::Exclamation, RestoreTitle);
         return;
     }
-    if (dialogs.MsgBox(u"Send %1 (%2) from %3 to the device on serial port %4? The scenes the device holds "
-                       "under those numbers will be replaced."_s.arg(Scenes(scenes.size()), Numbers(numbers), where,
-                                                                     window.PortChoice()) +
-                           skippedText,
-                       MsgBoxStyle::YesNo | MsgBoxStyle::Question, RestoreTitle) != MsgBoxResult::Yes)
+    MsgBoxExtras check{{}, u"Read each scene back to check it"_s, window.ReadBackRestores()};
+    const int answer =
+        dialogs.MsgBoxWith(u"Send %1 (%2) from %3 to the device on serial port %4? The scenes the device holds "
+                           "under those numbers will be replaced."_s.arg(
+                               Scenes(found.Scenes.size()), Numbers(found.Numbers), where, window.PortChoice()) +
+                               skippedText,
+                           MsgBoxStyle::YesNo | MsgBoxStyle::Question, RestoreTitle, check);
+    window.ReadBackRestores() = check.Checked;
+    if (answer != MsgBoxResult::Yes)
         return;
 
-    if (!RunJob(window, RestoreTitle, [&](DeviceSession& session) { session.Restore(scenes); }))
+    const bool readBack = check.Checked;
+    if (!RunJob(window, RestoreTitle, [&](DeviceSession& session) { session.Restore(found.Scenes, readBack); }))
         return;
     const JobResult& job = window.LinkSession().LastJob();
-    dialogs.MsgBox(RestoreSummary(job) + skippedText,
-                   job.Stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, RestoreTitle);
+    const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
+    const bool fine = job.Stopped.isEmpty() && differ.isEmpty();
+    ShowSummary(dialogs, RestoreHead(job, readBack), differ, SentAgain(job) + skippedText,
+                fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, RestoreTitle);
 }

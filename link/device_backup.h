@@ -13,5 +13,10 @@ void BackupDeviceCommand(LinkWindow& window);
 
 // "Restore Device…": sends every scene file of a folder the user picks to
 // the device under the number in its name, in number order, as "Send Scene
-// >>" sends one.
+// >>" sends one; unless the user says not to, reads each one back to check
+// it, and sends once more one that differs.
 void RestoreDeviceCommand(LinkWindow& window);
+
+// "Verify Device…": fetches every number that has a scene file in a folder
+// the user picks and compares each reply with its file. Writes nothing.
+void VerifyDeviceCommand(LinkWindow& window);

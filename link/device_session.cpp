@@ -49,8 +49,14 @@ DeviceSession::Activity DeviceSession::Now() const
 {
     switch (mode_) {
     case Mode::Sending: return Activity::Sending;
-    case Mode::BackingUp: return Activity::BackingUp;
-    case Mode::Restoring: return Activity::Restoring;
+    case Mode::Job:
+        switch (job_.What()) {
+        case DeviceJob::Kind::Backup: return Activity::BackingUp;
+        case DeviceJob::Kind::Restore: return Activity::Restoring;
+        case DeviceJob::Kind::Verify: return Activity::Verifying;
+        case DeviceJob::Kind::Fetch: return Activity::Fetching;
+        }
+        break;
     case Mode::Free: break;
     }
     if (fields_.LastReceiveTime == 0)
@@ -67,9 +73,15 @@ void DeviceSession::RefuseIfBusy() const
 {
     if (!Busy())
         return;
-    const QString what = mode_ == Mode::Sending ? u"a scene is still being sent"_s
-        : mode_ == Mode::BackingUp              ? u"a backup is running"_s
-                                                : u"a restore is running"_s;
+    QString what = u"a scene is still being sent"_s;
+    if (mode_ == Mode::Job) {
+        switch (job_.What()) {
+        case DeviceJob::Kind::Backup: what = u"a backup is running"_s; break;
+        case DeviceJob::Kind::Restore: what = u"a restore is running"_s; break;
+        case DeviceJob::Kind::Verify: what = u"a verify is running"_s; break;
+        case DeviceJob::Kind::Fetch: what = u"a scene is being read for a comparison"_s; break;
+        }
+    }
     throw Failure{DeviceBusy, u"The device is busy: %1. Wait until it is over, then try again."_s.arg(what)};
 }
 
@@ -104,9 +116,11 @@ void DeviceSession::BeginExchange(ExchangeFields& fields, int sceneNumber)
 
 void DeviceSession::OnReceive()
 {
+    if (JobFetching())
+        return FetchEnded(Arrival(jobFields_));
     switch (mode_) {
     case Mode::Sending:
-    case Mode::Restoring:
+    case Mode::Job:
         if (port_.CommEvent() == CommEventCode::PortLost)
             return drain_.PortLost();
         try {
@@ -116,21 +130,20 @@ void DeviceSession::OnReceive()
             // A failing port shows as lost.
         }
         return;
-    case Mode::BackingUp: FetchEnded(Arrival(jobFields_)); return;
     case Mode::Free: WindowExchangeEnded(Arrival(fields_)); return;
     }
 }
 
 void DeviceSession::OnTick()
 {
-    ExchangeFields& fields = mode_ == Mode::BackingUp ? jobFields_ : fields_;
+    ExchangeFields& fields = JobFetching() ? jobFields_ : fields_;
     const ReplyEnd end = ReplyRule::Look(fields, clock_.Now());
     if (end.How == ReplyEnd::Going && fields.LastReceiveTime != 0) {
         replyTimer_.start(ReplyRule::MsToSilence(fields, clock_.Now()));
         return;
     }
     replyTimer_.stop();
-    if (mode_ == Mode::BackingUp)
+    if (JobFetching())
         FetchEnded(end);
     else
         WindowExchangeEnded(end);
@@ -213,8 +226,7 @@ void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
         return FinishSend(failure);
     if (failure)
         return EndJob(failure->Description);
-    job_.Done << frameScene_;
-    ++next_;
+    job_.FrameLeft();
     NextStep();
 }
 
@@ -243,27 +255,32 @@ void DeviceSession::OnStopWanted()
 
 void DeviceSession::BackUp(const QList<int>& numbers, const QString& folder)
 {
-    RefuseIfBusy();
-    numbers_ = numbers;
-    folder_ = folder;
-    BeginJob(Mode::BackingUp, numbers.size());
+    BeginJob(DeviceJob::Backup(numbers, folder));
 }
 
-void DeviceSession::Restore(const QList<std::pair<int, SceneBytes>>& scenes)
+void DeviceSession::Restore(const QList<std::pair<int, SceneBytes>>& scenes, bool readBack)
 {
-    RefuseIfBusy();
-    scenes_ = scenes;
-    BeginJob(Mode::Restoring, scenes.size());
+    BeginJob(DeviceJob::Restore(scenes, readBack));
 }
 
-void DeviceSession::BeginJob(Mode mode, qsizetype total)
+void DeviceSession::Verify(const QList<std::pair<int, SceneBytes>>& scenes)
 {
-    mode_ = mode;
-    job_ = {};
-    next_ = 0;
+    BeginJob(DeviceJob::Verify(scenes));
+}
+
+void DeviceSession::Fetch(int sceneNumber)
+{
+    BeginJob(DeviceJob::Fetch(sceneNumber));
+}
+
+void DeviceSession::BeginJob(DeviceJob job)
+{
+    RefuseIfBusy();
+    mode_ = Mode::Job;
+    job_ = std::move(job);
     jobFields_ = {};
     jobStarted_ = clock_.Now();
-    progress_.Begin(total, {});
+    progress_.Begin(job_.Total(), {});
     Q_EMIT BusyChanged(true);
     try {
         port_.SetPortOpen(true);
@@ -273,34 +290,23 @@ void DeviceSession::BeginJob(Mode mode, qsizetype total)
     NextStep();
 }
 
-int DeviceSession::StepNumber() const
-{
-    if (mode_ == Mode::BackingUp)
-        return numbers_.value(next_);
-    return next_ < scenes_.size() ? scenes_[next_].first : 0;
-}
-
 void DeviceSession::NextStep()
 {
-    if (next_ == (mode_ == Mode::BackingUp ? numbers_.size() : scenes_.size()))
+    const DeviceJob::Step step = job_.Next(progress_.StopAsked);
+    if (step.Do == DeviceJob::Step::Over)
         return EndJob();
-    if (progress_.StopAsked) {
-        job_.Cancelled = true;
-        return EndJob();
-    }
     ShowStep();
-    const int n = StepNumber();
     try {
         if (!port_.PortOpen())
             throw Failure{PortLost,
                           u"Serial port %1 was lost. Check the cable and the adapter, then try "
                           "again."_s.arg(port_.CommPort())};
-        if (mode_ == Mode::BackingUp) {
-            port_.Input();  // late bytes for the number before are no reply to this one
-            BeginExchange(jobFields_, n);
+        if (step.Do == DeviceJob::Step::Fetch) {
+            port_.Input();  // late bytes for the step before are no reply to this one
+            BeginExchange(jobFields_, step.Number);
         } else {
-            frameScene_ = n;
-            drain_.Start(SendFrame(n, scenes_[next_].second));
+            frameScene_ = step.Number;
+            drain_.Start(step.Frame);
         }
     } catch (const Failure& failure) {
         EndJob(failure.Description);
@@ -309,36 +315,21 @@ void DeviceSession::NextStep()
 
 void DeviceSession::FetchEnded(const ReplyEnd& end)
 {
-    const int n = StepNumber();
-    switch (end.How) {
-    case ReplyEnd::Going: return;
-    case ReplyEnd::Reply: try { Ecrire(QDir(folder_).filePath(SceneFileName(n)), end.Bytes);
-        } catch (const Failure& failure) {
-            return EndJob(failure.Description);
-        }
-        job_.Done << n;
-        break;
-    case ReplyEnd::NoReply: job_.Silent << n; break;
-    case ReplyEnd::TooLong:
-        return EndJob(u"The device sent more than a scene can hold (%1 bytes) without pausing. Check the device "
-                      "and the line."_s.arg(MaxSceneBytes));
-    case ReplyEnd::Failed: return EndJob(end.Why);
-    }
-    ++next_;
+    if (end.How == ReplyEnd::Going)
+        return;
+    if (const QString stopped = job_.Fetched(end); !stopped.isEmpty())
+        return EndJob(stopped);
     NextStep();
 }
 
 void DeviceSession::EndJob(const QString& stopped)
 {
-    if (!stopped.isEmpty()) {
-        job_.Stopped = stopped;
-        job_.StoppedAt = StepNumber();
-    }
+    if (!stopped.isEmpty())
+        job_.Stop(stopped);
+    job_.Finish();
     replyTimer_.stop();
     drain_.Stop();
     jobFields_ = {};
-    numbers_.clear();
-    scenes_.clear();
     CloseQuietly(true);
     mode_ = Mode::Free;
     progress_.End();
@@ -347,18 +338,9 @@ void DeviceSession::EndJob(const QString& stopped)
 
 void DeviceSession::ShowStep()
 {
-    const qsizetype total = mode_ == Mode::BackingUp ? numbers_.size() : scenes_.size();
-    const int n = StepNumber();
-    QString text = mode_ == Mode::BackingUp ? u"Fetching scene %1 (%2 of %3)\nSaved: %4   No reply: %5"_s.arg(n)
-                                                  .arg(next_ + 1)
-                                                  .arg(total)
-                                                  .arg(job_.Done.size())
-                                                  .arg(job_.Silent.size())
-                                            : u"Sending scene %1 (%2 of %3)"_s.arg(n).arg(next_ + 1).arg(total);
-    text += u'\n' +
-        (progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(n)
-                             : TimeLeft(clock_.Now() - jobStarted_, next_, total));
-    progress_.Show(next_, text);
+    const QString more = progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(job_.Number())
+                                             : TimeLeft(clock_.Now() - jobStarted_, job_.Index(), job_.Total());
+    progress_.Show(job_.Index(), job_.StepText() + u'\n' + more);
 }
 
 void DeviceSession::ShutDown()

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "link/device_job.h"
 #include "link/exchange.h"
 #include "link/frame_drain.h"
 #include "platform/failure.h"
@@ -20,15 +21,6 @@
 class Clock;
 class SerialLink;
 
-// How a backup or a restore ended.
-struct JobResult {
-    QList<int> Done;         // saved (backup) or sent whole (restore), in order
-    QList<int> Silent;       // backup: the numbers that gave no reply
-    bool Cancelled = false;  // stopped on request, between two scenes
-    int StoppedAt = 0;       // the scene in flight when a failure stopped the job
-    QString Stopped;         // that failure, for the user; empty when none
-};
-
 // The device link's one owner. It alone listens to the port and to the
 // reply timer, holds the exchange in progress and knows what is running;
 // every command is a request to it. It is driven by the port's and its
@@ -37,7 +29,7 @@ struct JobResult {
 class DeviceSession final : public QObject {
     Q_OBJECT
 public:
-    enum class Activity { Idle, Waiting, Collecting, Sending, BackingUp, Restoring };
+    enum class Activity { Idle, Waiting, Collecting, Sending, BackingUp, Restoring, Verifying, Fetching };
     // Called once when a send is over: with its failure, or none when the
     // frame left whole and the port was closed.
     using SendDone = std::function<void(const std::optional<Failure>&)>;
@@ -48,16 +40,16 @@ public:
     ~DeviceSession() override;
 
     Activity Now() const;
-    // A send, a backup or a restore has the port: requests are refused.
+    // A send or a job has the port: requests are refused.
     bool Busy() const { return mode_ != Mode::Free; }
-    bool JobRunning() const { return mode_ == Mode::BackingUp || mode_ == Mode::Restoring; }
+    bool JobRunning() const { return mode_ == Mode::Job; }
     // Ends an exchange after a second of silence; runs only while one is in
     // progress.
     QTimer& ReplyTimer() { return replyTimer_; }
     // What a progress dialog follows while a send or a job runs.
     WorkProgress& Progress() { return progress_; }
-    // How the latest backup or restore ended.
-    const JobResult& LastJob() const { return job_; }
+    // How the latest job ended.
+    const JobResult& LastJob() const { return job_.Result(); }
     // Seconds the line needs for count bytes at the port's settings.
     double LineSeconds(qint64 count) const;
 
@@ -76,11 +68,13 @@ public:
     // their end. Progress() follows them; asked to stop, they stop after
     // the scene in flight. LastJob() tells how they ended, a port that
     // cannot be opened included.
-    // Fetches each number by the reply rule and writes each reply to its
-    // scene file in folder (written beside, then renamed into place).
+    // Each fetch follows the reply rule; each job is described by DeviceJob.
     void BackUp(const QList<int>& numbers, const QString& folder);
-    // Sends each scene under its number, in the order given.
-    void Restore(const QList<std::pair<int, SceneBytes>>& scenes);
+    // The scenes go in the order given.
+    void Restore(const QList<std::pair<int, SceneBytes>>& scenes, bool readBack);
+    void Verify(const QList<std::pair<int, SceneBytes>>& scenes);
+    // One scene's reply, kept in LastJob() and written nowhere.
+    void Fetch(int sceneNumber);
     // Drops whatever is going on, without a word, and closes the port.
     void ShutDown();
 
@@ -96,7 +90,7 @@ Q_SIGNALS:
     void BusyChanged(bool busy);
 
 private:
-    enum class Mode { Free, Sending, BackingUp, Restoring };
+    enum class Mode { Free, Sending, Job };
 
     void RefuseIfBusy() const;
     void BeginExchange(ExchangeFields& fields, int sceneNumber);
@@ -107,11 +101,11 @@ private:
     void FrameLeft(const std::optional<Failure>& failure);
     void FinishSend(const std::optional<Failure>& failure);
     void OnStopWanted();
-    void BeginJob(Mode mode, qsizetype total);
+    bool JobFetching() const { return mode_ == Mode::Job && job_.Fetching(); }
+    void BeginJob(DeviceJob job);
     void NextStep();
     void FetchEnded(const ReplyEnd& end);
     void EndJob(const QString& stopped = {});
-    int StepNumber() const;
     void ShowStep();
     void CloseQuietly(bool discard);
 
@@ -125,13 +119,9 @@ private:
     int frameScene_ = 0;  // the scene whose frame is leaving now
     SendDone sendDone_;
 
-    // The job running now: its steps, the step in flight and its own
-    // exchange (the receive command's fields stay as they are).
-    QList<int> numbers_;
-    QList<std::pair<int, SceneBytes>> scenes_;
-    QString folder_;
-    qsizetype next_ = 0;
+    // The job running now, or the latest one, and its own exchange (the
+    // receive command's fields stay as they are).
+    DeviceJob job_ = DeviceJob::Fetch(0);
     ExchangeFields jobFields_;
     double jobStarted_ = 0;
-    JobResult job_;
 };

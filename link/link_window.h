@@ -21,6 +21,9 @@ public:
     virtual bool SpeedChosen(int option) const = 0;
     // Label4: the scene number as typed.
     virtual void ShowSceneNumber(const QString& typed) = 0;
+    // Whether a restore reads each scene back, as the restore's question
+    // last left it in this run.
+    virtual bool& ReadBackRestores() = 0;
     // The window waits for the device to be done before it closes.
     virtual bool Closing() const = 0;
 };

@@ -34,6 +34,13 @@ inline const QString ApplicationTitle = QStringLiteral("Brindlewick");
 
 class WorkProgress;
 
+// What a message box may carry beside its text.
+struct MsgBoxExtras {
+    QString Details;       // a details area holding the whole of a long list, to copy
+    QString CheckText;     // a check box under the text, when not empty
+    bool Checked = false;  // its state: shown so, and as the user left it
+};
+
 // The modal dialogs the commands use. Every call blocks until the user has
 // answered.
 class DialogService {
@@ -43,6 +50,8 @@ public:
     // Shows text with the buttons and icon of style; returns the button
     // pressed (MsgBoxResult). No title: ApplicationTitle.
     virtual int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) = 0;
+    // The same, with a details area or a check box.
+    virtual int MsgBoxWith(const QString& text, int style, const QString& title, MsgBoxExtras& extras) = 0;
 
     // One line of text, starting from defaultAnswer (none unless given);
     // empty when cancelled.

@@ -7,6 +7,7 @@
 #include "platform/qt_progress_dialog.h"
 #include "platform/work_progress.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -46,10 +47,23 @@ void QtDialogService::SetParent(QWidget* parent)
 
 int QtDialogService::MsgBox(const QString& text, int style, const std::optional<QString>& title)
 {
+    MsgBoxExtras none;
+    return MsgBoxWith(text, style, title.value_or(ApplicationTitle), none);
+}
+
+int QtDialogService::MsgBoxWith(const QString& text, int style, const QString& title, MsgBoxExtras& extras)
+{
     QMessageBox box(parent_);
-    box.setWindowTitle(title.value_or(ApplicationTitle));
+    box.setWindowTitle(title);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);  // device and file texts are never markup
+    box.setDetailedText(extras.Details);
+    QCheckBox* check = nullptr;
+    if (!extras.CheckText.isEmpty()) {
+        check = new QCheckBox(extras.CheckText, &box);
+        check->setChecked(extras.Checked);
+        box.setCheckBox(check);
+    }
 
     switch (style & MsgBoxStyle::IconMask) {
     case MsgBoxStyle::Critical: box.setIcon(QMessageBox::Critical); break;
@@ -85,6 +99,8 @@ int QtDialogService::MsgBox(const QString& text, int style, const std::optional<
     box.setDefaultButton(choices.first().button);
 
     box.exec();
+    if (check != nullptr)
+        extras.Checked = check->isChecked();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     for (const Choice& choice : choices) {
         if (choice.button == pressed)

@@ -23,6 +23,7 @@ public:
     void SetParent(QWidget* parent);
 
     int MsgBox(const QString& text, int style, const std::optional<QString>& title = std::nullopt) override;
+    int MsgBoxWith(const QString& text, int style, const QString& title, MsgBoxExtras& extras) override;
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer = {}) override;
     QString ShowFolder(const QString& title) override;
     QString ShowOpen(const QString& filter, bool cancelError) override;

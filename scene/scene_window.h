@@ -3,7 +3,12 @@
 
 #pragma once
 
+#include "scene/scene_grid.h"
+
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 class DialogService;
 
@@ -16,4 +21,8 @@ public:
     // The grid, with CR LF line breaks.
     virtual QString GridText() const = 0;
     virtual void SetGridText(const QString& text) = 0;
+    // Marks the grid's entries at (start, length) as differing from the
+    // copy theirs ("device", "file"), until the grid next changes.
+    virtual void MarkDifferences(const QList<std::pair<qsizetype, qsizetype>>& entries, const SceneBytes& theirs,
+                                 const QString& theirName) = 0;
 };

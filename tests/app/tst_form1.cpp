@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
-// The real window: its start-up, layout, key filter, Clear and Cancel.
+// The real window: its start-up, layout, key filter, Clear and Cancel, and the
+// grid's comparisons.
 #include "app/grid_text_box.h"
 #include "app/port_combo_box.h"
+#include "support/files.h"
 #include "support/window_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -223,8 +225,9 @@ private Q_SLOTS:
     void offersTheDeviceCommandsInBothMenus()
     {
         QCOMPARE(f_->contextMenuPolicy(), Qt::ActionsContextMenu);
-        QCOMPARE(f_->actions(), (QList<QAction*>{f_->BackupAction, f_->RestoreAction}));
-        // Shift+F10 and the menu key open the grid's menu, which ends with them.
+        QCOMPARE(f_->actions(), (QList<QAction*>{f_->BackupAction, f_->RestoreAction, f_->VerifyAction}));
+        // Shift+F10 and the menu key open the grid's menu, which ends with
+        // the comparisons and them.
         for (const auto& [key, modifiers] :
              {std::pair{Qt::Key_F10, Qt::ShiftModifier}, {Qt::Key_Menu, Qt::NoModifier}}) {
             QStringList seen;
@@ -236,10 +239,58 @@ private Q_SLOTS:
             });
             Press(f_->Text1, key, QString(), modifiers);
             QVERIFY2(seen.join(u',').contains(u"&Paste"_s) &&
-                         seen.join(u',').endsWith(u",|,Back Up Device…,Restore Device…"_s),
+                         seen.join(u',').endsWith(u",|,Compare with Device…,Compare with File…,|,Back Up Device…,"
+                                                  "Restore Device…,Verify Device…"_s),
                      qPrintable(seen.join(u',')));
         }
         QCOMPARE(f_->GridText(), BlankGrid);
+    }
+
+    void comparesTheGridAndMarksWhereItDiffers()
+    {
+        // The device holds one byte less, and byte 37 differs: both are marked,
+        // and only they; the grid, Label4 and the receive's fields stay.
+        const QString grid = FormatSceneGrid(SceneBytes(40, '\x07'));
+        f_->SetGridText(grid);
+        SceneBytes device(39, '\x07');
+        device[36] = '\x80';
+        w_.Dialogs.Answers = {u"5"_s};
+        w_.Dialogs.WhileProgress = [&] { w_.Deliver(device), w_.Tick(1.01); };
+        NO_FAILURE(f_->CompareDeviceAction->trigger());
+        VERIFY_SAID(w_.Dialogs,
+                    u"Compare with Device|The grid and scene 5 on the device differ: the device holds 39 "
+                    "bytes, the grid 40; 1 byte differs, the first at byte 37 (grid 7, device 128).\nThe "
+                    "entries that differ are marked*|64"_s);
+        QVERIFY(w_.Serial->Log.contains(u"output 2c 05 cc"_s) && !w_.Serial->PortOpen());
+        QVERIFY(f_->GridText() == grid && f_->Label4->text() == u"0"_s && w_.Form->Fields.LastReceiveTime == 0);
+        const int line3 = f_->Text1->document()->findBlockByNumber(2).position();
+        QCOMPARE(f_->Text1->MarkedEntries(true), (QList<std::pair<int, int>>{{line3 + 16, 3}, {line3 + 28, 3}}));
+        QVERIFY(f_->Text1->MarkedEntries().isEmpty());
+        QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7, device 128"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 29), u"Byte 40: 7, none in the device"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 13), u"Byte 36: 7"_s);
+        // The marks go at the next change of the grid.
+        f_->Text1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(f_->Text1, u"1"_s);
+        QTRY_VERIFY(f_->Text1->MarkedEntries(true).isEmpty());
+        QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7"_s);
+
+        // A file of the same bytes; no reply; a grid with a bad entry, refused before any dialog.
+        QTemporaryDir dir;
+        Put(dir.filePath(u"same.bin"_s), SceneBytes(40, '\x07'));
+        w_.Reset();
+        w_.Form->SetGridText(grid);
+        w_.Dialogs.Answers = {dir.filePath(u"same.bin"_s), u"6"_s};
+        NO_FAILURE(w_.Form->CompareFileAction->trigger());
+        w_.Dialogs.WhileProgress = [&] { w_.Tick(1.01); };
+        NO_FAILURE(w_.Form->CompareDeviceAction->trigger());
+        w_.Form->SetGridText(u"1 300 "_s);
+        NO_FAILURE(w_.Form->CompareFileAction->trigger());
+        VERIFY_SAID(w_.Dialogs, u"Compare with File|The grid and \"same.bin\" are the same (40 bytes).|64"_s,
+                    u"Compare with Device|The device did not answer for scene 6, so nothing was compared.*|48"_s,
+                    u"Compare with File|300 is not between 0 and 255|16"_s);
+        QCOMPARE(w_.Dialogs.Asked.filter(u"open"_s).size(), 1);
+        QVERIFY(w_.Form->Text1->MarkedEntries(true).isEmpty());
     }
 
     void readsThePortListAfreshWhenItOpens()

@@ -29,9 +29,10 @@ public:
     }
     QMap<int, QList<std::pair<int, QByteArray>>> Replies;  // n -> (pause in ms, bytes)…
     QByteArray Stored;
-    QList<int> Fetched;          // the numbers asked for, in order
-    int HangUpAtFetch = 0;       // hangs up when asked for this number
-    qsizetype HangUpAfter = -1;  // hangs up once it holds this many bytes
+    QList<int> Fetched;                // the numbers asked for, in order
+    std::function<void(int)> OnFetch;  // runs as a number is asked for, before the reply
+    int HangUpAtFetch = 0;             // hangs up when asked for this number
+    qsizetype HangUpAfter = -1;        // hangs up once it holds this many bytes
     // Stops reading, as a device busy storing would: what the program
     // writes waits in the line.
     void Pause(bool paused) { notifier_.setEnabled(!paused && pty_.IsOpen()); }
@@ -44,17 +45,23 @@ private:
         if (n <= 0)
             return void(notifier_.setEnabled(pty_.IsOpen()));
         QByteArray got(buffer, n);
-        if (got.size() == 3 && got.startsWith('\x2c') && got.endsWith('\xcc')) {
-            const int number = static_cast<unsigned char>(got[1]);
-            Fetched << number;
-            if (number == HangUpAtFetch)
-                return notifier_.setEnabled(false), pty_.HangUp();
-            int at = 0;
-            for (const auto& [pauseMs, bytes] : Replies.value(number))
-                QTimer::singleShot(at += pauseMs, this, [this, bytes = bytes] { pty_.Write(bytes); });
-        } else if ((Stored += got).size() >= HangUpAfter && HangUpAfter >= 0) {
-            notifier_.setEnabled(false), pty_.HangUp();
-        }
+        // A fetch ends what arrived; the store frame before it may come in the same read.
+        const bool fetch = n >= 3 && got[qsizetype(n) - 3] == '\x2c' && got.endsWith('\xcc');
+        const int number = n >= 2 ? static_cast<unsigned char>(got[qsizetype(n) - 2]) : 0;
+        if (fetch)
+            got.chop(3);
+        if (!got.isEmpty() && (Stored += got).size() >= HangUpAfter && HangUpAfter >= 0)
+            return notifier_.setEnabled(false), pty_.HangUp();
+        if (!fetch)
+            return;
+        Fetched << number;
+        if (number == HangUpAtFetch)
+            return notifier_.setEnabled(false), pty_.HangUp();
+        if (OnFetch)
+            OnFetch(number);
+        int at = 0;
+        for (const auto& [pauseMs, bytes] : Replies.value(number))
+            QTimer::singleShot(at += pauseMs, this, [this, bytes = bytes] { pty_.Write(bytes); });
     }
     Pty& pty_;
     QSocketNotifier notifier_;
@@ -197,11 +204,14 @@ private Q_SLOTS:
         for (const QString& ignored : {u"scene-000.bin"_s, u"scene-256.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
             Put(Path(ignored), "x");
         dialogs_.Answers = {dir_->path(), u"No"_s};
+        dialogs_.Checks = {false};  // remembered, even after a No
         NO_FAILURE(form_->RestoreAction->trigger());
         QCOMPARE(pty_->Opens(), 0);
 
         dialogs_ = FakeDialogService({dir_->path()});
         NO_FAILURE(form_->RestoreAction->trigger());
+        QCOMPARE(dialogs_.Asked.filter(u"Read each"_s), QStringList{u"Read each scene back to check it [off]"_s});
+        QCOMPARE(device_->Fetched, QList<int>{});
         QTRY_COMPARE(device_->Stored,
                      SendFrame(1, "\x01\x02\x03") + SendFrame(3, "\x03") + SendFrame(7, "\x07") + SendFrame(10, big));
         const QString skipped = u"\n\nSkipped: scene-002.bin (larger than a scene can be), scene-005.bin (empty)."_s;
@@ -222,6 +232,7 @@ private Q_SLOTS:
         const QByteArray large(100000, '\x07');
         Put(Path(u"scene-001.bin"_s), large), Put(Path(u"scene-002.bin"_s), "\x02");
         dialogs_ = FakeDialogService({dir_->path(), {}, u"9"_s});
+        dialogs_.Checks = {false};
         dialogs_.CancelAt = 0;
         device_->Pause(true);
         dialogs_.WhileProgress = [this] {
@@ -253,6 +264,64 @@ private Q_SLOTS:
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Restore Device|The restore stopped at scene 1: Serial port 1 was lost while the scene was "
                     "being sent*\n\n0 scenes sent to the device.|48"_s);
+    }
+
+    void verifiesTheDeviceAgainstAFolderAndWritesNothing()
+    {
+        SceneBytes second = AllValues();
+        second[36] = '\xff';
+        Put(Path(u"scene-001.bin"_s), "\x01\x02\x03"), Put(Path(u"scene-002.bin"_s), second);
+        Put(Path(u"scene-003.bin"_s), "\x03\x03\x03"), Put(Path(u"scene-004.bin"_s), "\x04");
+        device_->Replies = {{1, {{10, "\x01\x02\x03"_ba}}}, {2, {{10, AllValues()}}}, {3, {{10, "\x03\x03"_ba}}}};
+        const QDateTime before = QFileInfo(Path(u"scene-002.bin"_s)).lastModified();
+        dialogs_.Answers = {dir_->path()};
+        NO_FAILURE(form_->VerifyAction->trigger());
+        QCOMPARE(device_->Fetched, (QList<int>{1, 2, 3, 4}));
+        QVERIFY(device_->Stored.isEmpty());
+        VERIFY_SAID(dialogs_,
+                    u"Verify Device|4 of 4 scenes checked against %1: 1 the same, 3 differ:\nScene 2: 1 "
+                    "byte differs, the first at byte 37 (file 255, device 36)\nScene 3: the device holds 2 "
+                    "bytes, the file 3\nScene 4: no reply|48"_s.arg(QDir::toNativeSeparators(dir_->path())));
+        QVERIFY(dialogs_.Progress.first().startsWith(u"Checking scene 1 (1 of 4)\nSame: 0   Differ: 0"_s));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+        QCOMPARE(QFileInfo(Path(u"scene-002.bin"_s)).lastModified(), before);
+        QVERIFY(form_->GridText() == FormatSceneGrid(SceneBytes(256, '\0')) && form_->Label4->text() == u"0"_s);
+        QVERIFY(!serial_->PortOpen());
+        QCOMPARE(pty_->Opens(), 1);
+    }
+
+    void aCheckedRestoreSendsAGarbledSceneOnceMore()
+    {
+        // Scene 2 arrives garbled once, scene 3 every time.
+        Put(Path(u"scene-001.bin"_s), "\x01\x02"), Put(Path(u"scene-002.bin"_s), "\x02\x02");
+        Put(Path(u"scene-003.bin"_s), "\x03");
+        device_->Replies = {{1, {{10, "\x01\x02"_ba}}}, {2, {{10, "\x02\x00"_ba}}}, {3, {{10, "\x09"_ba}}}};
+        device_->OnFetch = [this](int n) {
+            if (n == 2 && device_->Fetched.count(2) == 2)
+                device_->Replies[2] = {{10, "\x02\x02"_ba}};
+        };
+        dialogs_.Answers = {dir_->path()};
+        NO_FAILURE(form_->RestoreAction->trigger());
+        QCOMPARE(dialogs_.Asked.filter(u"Read each"_s), QStringList{u"Read each scene back to check it [on]"_s});
+        QCOMPARE(device_->Fetched, (QList<int>{1, 2, 2, 3, 3}));
+        QCOMPARE(device_->Stored,
+                 SendFrame(1, "\x01\x02") + SendFrame(2, "\x02\x02") + SendFrame(2, "\x02\x02") + SendFrame(3, "\x03") +
+                     SendFrame(3, "\x03"));
+        VERIFY_SAID(dialogs_, u"*|36"_s,
+                    u"Restore Device|3 scenes sent to the device (numbers 1-3).\n3 scenes read back: 1 still "
+                    "differs:\nScene 3: 1 byte differs, the first at byte 1 (file 3, device 9)\nSent again, as the "
+                    "first copy read back differed, and now the same: number 2.|48"_s);
+        QCOMPARE(pty_->Opens(), 1);
+
+        // Cancel waits for the scene in flight to be read back.
+        device_->Fetched.clear(), device_->Stored.clear();
+        dialogs_ = FakeDialogService({dir_->path()});
+        dialogs_.CancelAt = 0;
+        NO_FAILURE(form_->RestoreAction->trigger());
+        QCOMPARE(device_->Fetched, QList<int>{1});
+        VERIFY_SAID(dialogs_, u"*|36"_s,
+                    u"Restore Device|The restore was cancelled between two scenes.\n\n1 scene sent to the device "
+                    "(number 1).\n1 scene read back: all the same.|64"_s);
     }
 
 private:

@@ -2,12 +2,13 @@
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
 // The device link's logic through the window, on test doubles: frames,
-// scene numbers, port set-up, the send and the receive exchange.
+// scene numbers and lists, port set-up, the send and the receive exchange.
 #include "app/port_combo_box.h"
 #include "files/scene_file.h"
 #include "link/configure_link.h"
 #include "link/exchange.h"
 #include "link/frames.h"
+#include "link/job_command.h"
 #include "link/scene_list.h"
 #include "link/scene_number.h"
 #include "platform/line_settings.h"
@@ -71,6 +72,19 @@ private Q_SLOTS:
             QVERIFY2(got.startsWith(c.section(u'=', 1)), qPrintable(c + u" gave "_s + got));
         }
         QCOMPARE(SceneFileName(7), u"scene-007.bin"_s);
+
+        // A summary past a screenful of scenes keeps the whole list in its details.
+        for (const int count : {12, 20}) {
+            QStringList lines;
+            for (int n = 1; n <= count; ++n)
+                lines << u"Scene %1: no reply"_s.arg(n);
+            FakeDialogService dialogs;
+            ShowSummary(dialogs, u"Head:"_s, lines, u"\n\nTail."_s, MsgBoxStyle::Exclamation, u"Verify Device"_s);
+            const QStringList shown =
+                count == 12 ? lines : lines.first(11) << u"…and 9 more: the whole list is in the details."_s;
+            QCOMPARE(dialogs.Said, QStringList{u"Verify Device|Head:\n%1\n\nTail.|48"_s.arg(shown.join(u'\n'))});
+            QCOMPARE(dialogs.Details, count == 12 ? QStringList() : QStringList{lines.join(u'\n')});
+        }
     }
 
     void configuresThePortFromTheWindow()

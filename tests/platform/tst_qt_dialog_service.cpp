@@ -40,6 +40,18 @@ private Q_SLOTS:
             QCOMPARE(QtDialogService().MsgBox(u"<b>plain</b>"_s, style, title), result);
             QCOMPARE(seen, shown.section(u'|', 0, 0) + u"|<b>plain</b>|"_s + shown.section(u'|', 1));
         }
+        // A check box comes back as the user left it; a details area holds the whole list.
+        MsgBoxExtras extras{u"Scene 1: no reply\nScene 2: no reply"_s, u"Read each scene back to check it"_s, true};
+        QString seen;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            seen =
+                u"%1|%2|%3"_s.arg(box->checkBox()->text()).arg(box->checkBox()->isChecked()).arg(box->detailedText());
+            box->checkBox()->click();
+            box->button(QMessageBox::No)->click();
+        });
+        QCOMPARE(QtDialogService().MsgBoxWith(u"Send?"_s, 36, u"Restore Device"_s, extras), 7);
+        QCOMPARE(seen, u"Read each scene back to check it|1|Scene 1: no reply\nScene 2: no reply"_s);
+        QVERIFY(!extras.Checked);
         // An input box starts empty unless given a default (selected, so
         // typing replaces it); Cancel gives nothing.
         for (const auto& [given, accept] : {std::pair{QString(), true}, {u"1-255"_s, true}, {QString(), false}}) {

@@ -22,8 +22,10 @@ public:
     // Every message as "title|text|style"; "-" for the application's title.
     QStringList Said;
     // Every other dialog: "title: prompt [default]", "open", "save", "folder",
-    // "title: first line of a progress dialog".
+    // "title: first line of a progress dialog", "check box [on|off]".
     QStringList Asked;
+    QStringList Details;                  // the details area of every message that had one
+    QList<bool> Checks;                   // how the user leaves each check box, in order; else as shown
     QStringList Progress;                 // every text a progress dialog showed, in order
     int CancelAt = -1;                    // Cancel is pressed once the work shows this much done
     std::function<void()> WhileProgress;  // runs once, as soon as a progress dialog is up
@@ -46,6 +48,17 @@ public:
             return MsgBoxResult::Ok;
         const QString answer = Answers.isEmpty() ? QString() : Answers.takeFirst();
         return answer == u"No" ? MsgBoxResult::No : answer == u"Cancel" ? MsgBoxResult::Cancel : MsgBoxResult::Yes;
+    }
+    int MsgBoxWith(const QString& text, int style, const QString& title, MsgBoxExtras& extras) override
+    {
+        if (!extras.Details.isEmpty())
+            Details << extras.Details;
+        if (!extras.CheckText.isEmpty()) {
+            Asked << extras.CheckText + (extras.Checked ? QStringLiteral(" [on]") : QStringLiteral(" [off]"));
+            if (!Checks.isEmpty())
+                extras.Checked = Checks.takeFirst();
+        }
+        return MsgBox(text, style, title);
     }
     QString InputBox(const QString& prompt, const QString& title, const QString& defaultAnswer = {}) override
     {

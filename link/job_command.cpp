@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#include "link/job_command.h"
+
+#include "link/configure_link.h"
+#include "link/device_session.h"
+#include "link/link_window.h"
+#include "link/scene_list.h"
+#include "platform/dialog_service.h"
+#include "platform/failure.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Lines a message box shows before the rest go to its details area.
+constexpr qsizetype LinesShown = 12;
+
+}  // namespace
+
+QString Scenes(qsizetype count)
+{
+    return count == 1 ? u"1 scene"_s : u"%1 scenes"_s.arg(count);
+}
+
+QString Numbers(const QList<int>& numbers)
+{
+    return (numbers.size() == 1 ? u"number "_s : u"numbers "_s) + FormatSceneRanges(numbers);
+}
+
+bool RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start)
+{
+    DeviceSession& session = window.LinkSession();
+    try {
+        ConfigureLink(window);
+        start(session);
+    } catch (const Failure& failure) {
+        window.Dialogs().MsgBox(failure.Description, MsgBoxStyle::Exclamation, title);
+        return false;
+    }
+    window.Dialogs().FollowProgress(title, session.Progress());
+    // Closing the window stops a job as Cancel does; then only a failure is
+    // worth a word.
+    return !(window.Closing() && session.LastJob().Stopped.isEmpty());
+}
+
+QStringList DifferingScenes(const QList<SceneCheck>& checks, const QString& expected)
+{
+    QStringList lines;
+    for (const SceneCheck& check : checks) {
+        if (!check.Replied)
+            lines << u"Scene %1: no reply"_s.arg(check.Number);
+        else if (!check.Same())
+            lines << u"Scene %1: %2"_s.arg(check.Number).arg(DifferenceText(check.Comparison, expected, u"device"_s));
+    }
+    return lines;
+}
+
+void ShowSummary(DialogService& dialogs, const QString& head, const QStringList& lines, const QString& tail, int style,
+                 const QString& title)
+{
+    MsgBoxExtras extras;
+    QStringList shown = lines;
+    if (lines.size() > LinesShown) {
+        shown = lines.first(LinesShown - 1);
+        shown << u"…and %1 more: the whole list is in the details."_s.arg(lines.size() - shown.size());
+        extras.Details = lines.join(u'\n');
+    }
+    QString text = head;
+    if (!shown.isEmpty())
+        text += u'\n' + shown.join(u'\n');
+    dialogs.MsgBoxWith(text + tail, style, title, extras);
+}
