@@ -103,7 +103,7 @@ QString GridTextBox::EntryAt(int position) const
             if (mark != differing_.end() && mark->first == start)
                 tip += index <= theirs_.size()
                     ? u", %1 %2"_s.arg(theirName_).arg(static_cast<unsigned char>(theirs_.at(index - 1)))
-                    : u", none in the %1"_s.arg(theirName_);
+                    : u", the %1 has no byte %2"_s.arg(theirName_).arg(index);
             return tip;
         }
     }

@@ -27,7 +27,8 @@ public:
 
     // What a hover over position (in the document) shows: "Byte 37: 255",
     // counted from 1, and for an entry marked as differing the other copy's
-    // value ("Byte 37: 255, device 128"); empty between entries.
+    // value ("Byte 37: 255, device 128", "Byte 40: 7, the device has no
+    // byte 40"); empty between entries.
     QString EntryAt(int position) const;
     // The entries on screen now marked as bad, or as differing, as (start,
     // length) in the document.

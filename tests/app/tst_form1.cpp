@@ -267,7 +267,7 @@ private Q_SLOTS:
         QCOMPARE(f_->Text1->MarkedEntries(true), (QList<std::pair<int, int>>{{line3 + 16, 3}, {line3 + 28, 3}}));
         QVERIFY(f_->Text1->MarkedEntries().isEmpty());
         QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7, device 128"_s);
-        QCOMPARE(f_->Text1->EntryAt(line3 + 29), u"Byte 40: 7, none in the device"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 29), u"Byte 40: 7, the device has no byte 40"_s);
         QCOMPARE(f_->Text1->EntryAt(line3 + 13), u"Byte 36: 7"_s);
         // The marks go at the next change of the grid.
         f_->Text1->moveCursor(QTextCursor::End);
