@@ -14,9 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int FileReadFailed = 8040;
-constexpr int FileTooLarge = 8041;
-constexpr int FileWriteFailed = 8042;
+using FailureNumber::FileReadFailed;
+using FailureNumber::FileTooLarge;
+using FailureNumber::FileWriteFailed;
 // Far more links than any real chain; a loop ends here.
 constexpr int MaxLinksFollowed = 40;
 

@@ -7,6 +7,7 @@
 #include "files/scene_folder.h"
 #include "link/device_session.h"
 #include "link/job_command.h"
+#include "link/job_summary.h"
 #include "link/link_window.h"
 #include "link/scene_list.h"
 #include "platform/dialog_service.h"
@@ -21,56 +22,6 @@ namespace {
 
 const QString BackupTitle = u"Back Up Device"_s;
 const QString RestoreTitle = u"Restore Device"_s;
-
-QString BackupSummary(const JobResult& job, const QString& where, const QStringList& stale)
-{
-    QString summary = u"%1 saved in %2"_s.arg(Scenes(job.Done.size()), where);
-    summary += job.Done.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(job.Done));
-    if (!job.Silent.isEmpty())
-        summary += u"\nNo reply from %1."_s.arg(Numbers(job.Silent));
-    // Such a file holds what an earlier backup found, not what the device
-    // holds now.
-    if (!stale.isEmpty())
-        summary += u"\nLeft from before, not replaced (no reply this time): %1."_s.arg(stale.join(u", "));
-    if (!job.Stopped.isEmpty())
-        return u"The backup stopped at scene %1: %2\n\n%3"_s.arg(job.StoppedAt).arg(job.Stopped, summary);
-    if (job.Cancelled)
-        return u"The backup was cancelled.\n\n"_s + summary;
-    return summary;
-}
-
-// Sent, then for a checked restore what was read back.
-QString RestoreHead(const JobResult& job, bool readBack)
-{
-    QString summary = u"%1 sent to the device"_s.arg(Scenes(job.Done.size()));
-    summary += job.Done.isEmpty() ? u"."_s : u" (%1)."_s.arg(Numbers(job.Done));
-    if (readBack && !job.Checks.isEmpty()) {
-        const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
-        summary +=
-            u"\n%1 read back: %2"_s.arg(Scenes(job.Checks.size()))
-                .arg(differ.isEmpty()
-                         ? u"all the same."_s
-                         : u"%1 still differ%2:"_s.arg(differ.size()).arg(differ.size() == 1 ? u"s"_s : QString()));
-    }
-    if (!job.Stopped.isEmpty())
-        return u"The restore stopped at scene %1: %2\n\n%3"_s.arg(job.StoppedAt).arg(job.Stopped, summary);
-    if (job.Cancelled)
-        return u"The restore was cancelled between two scenes.\n\n"_s + summary;
-    return summary;
-}
-
-// The scenes whose first copy read back differed and whose second did not.
-QString SentAgain(const JobResult& job)
-{
-    QList<int> again;
-    for (const SceneCheck& check : job.Checks) {
-        if (check.Sends > 1 && check.Same())
-            again << check.Number;
-    }
-    return again.isEmpty()
-        ? QString()
-        : u"\nSent again, as the first copy read back differed, and now the same: %1."_s.arg(Numbers(again));
-}
 
 }  // namespace
 
@@ -122,10 +73,7 @@ void RestoreDeviceCommand(LinkWindow& window)
     const QString skippedText =
         found.Skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
     if (found.Scenes.isEmpty()) {
-        dialogs.MsgBox(
-            u"There are no scene files to send in %1 (files named scene-001.bin to scene-255.bin)."_s.arg(where) +
-                skippedText,
-            MsgBoxStyle::Exclamation, RestoreTitle);
+        dialogs.MsgBox(NoSceneFiles(u"send"_s, where) + skippedText, MsgBoxStyle::Exclamation, RestoreTitle);
         return;
     }
     MsgBoxExtras check{{}, u"Read each scene back to check it"_s, window.ReadBackRestores()};

@@ -5,7 +5,6 @@
 
 #include "files/scene_file.h"
 #include "link/frames.h"
-#include "platform/failure.h"
 
 #include <QDir>
 
@@ -74,15 +73,16 @@ void DeviceJob::FrameLeft()
     phase_ = phase_ == Phase::Send ? Phase::Check : Phase::Recheck;
 }
 
-QString DeviceJob::Fetched(const ReplyEnd& end)
+std::optional<Failure> DeviceJob::Fetched(const ReplyEnd& end)
 {
     const int n = Number();
     switch (end.How) {
     case ReplyEnd::Going: return {};
     case ReplyEnd::TooLong:
-        return u"The device sent more than a scene can hold (%1 bytes) without pausing. Check the device "
-               "and the line."_s.arg(MaxSceneBytes);
-    case ReplyEnd::Failed: return end.Why;
+        return Failure{FailureNumber::ReplyTooLong,
+                       u"The device sent more than a scene can hold (%1 bytes) without pausing. Check the device "
+                       "and the line."_s.arg(MaxSceneBytes)};
+    case ReplyEnd::Failed: return Failure{FailureNumber::PortLost, end.Why};
     case ReplyEnd::Reply:
     case ReplyEnd::NoReply: break;
     }
@@ -96,7 +96,7 @@ QString DeviceJob::Fetched(const ReplyEnd& end)
         try {
             Ecrire(QDir(folder_).filePath(SceneFileName(n)), end.Bytes);
         } catch (const Failure& failure) {
-            return failure.Description;
+            return failure;
         }
         result_.Done << n;
         break;
@@ -137,9 +137,10 @@ void DeviceJob::SceneOver()
     phase_ = kind_ == Kind::Restore ? Phase::Send : Phase::Check;
 }
 
-void DeviceJob::Stop(const QString& why)
+void DeviceJob::Stop(const Failure& failure)
 {
-    result_.Stopped = why;
+    result_.Stopped = failure.Description;
+    result_.StoppedBy = failure.Number;
     result_.StoppedAt = Number();
 }
 

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "link/exchange.h"
+#include "platform/failure.h"
 #include "scene/scene_compare.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 // One scene that was read back and compared: by a verify, against its file;
@@ -32,6 +34,7 @@ struct JobResult {
     bool Cancelled = false;    // stopped on request, between two scenes
     int StoppedAt = 0;         // the scene in flight when a failure stopped the job
     QString Stopped;           // that failure, for the user; empty when none
+    int StoppedBy = 0;         // its number (FailureNumber)
 };
 
 // What a job over many scenes does, step by step, and what it has found.
@@ -63,11 +66,10 @@ public:
     bool Fetching() const { return phase_ == Phase::Check || phase_ == Phase::Recheck; }
     // The step's frame left whole.
     void FrameLeft();
-    // The step's fetch is over; a failure that stops the job is returned,
-    // for the user, and empty text otherwise.
-    QString Fetched(const ReplyEnd& end);
+    // The step's fetch is over; a failure that stops the job is returned.
+    std::optional<Failure> Fetched(const ReplyEnd& end);
     // A failure stopped the job at the scene in flight.
-    void Stop(const QString& why);
+    void Stop(const Failure& failure);
     // Leaves the result alone and lets go of the scenes.
     void Finish();
 

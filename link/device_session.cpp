@@ -14,9 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int SendCancelled = 8030;
-constexpr int PortLost = 8032;
-constexpr int DeviceBusy = 8033;
+using FailureNumber::DeviceBusy;
+using FailureNumber::PortLost;
+using FailureNumber::SendCancelled;
 // What is left to wait, from how long the steps so far took.
 QString TimeLeft(double elapsed, qsizetype done, qsizetype total)
 {
@@ -225,7 +225,7 @@ void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
     if (mode_ == Mode::Sending)
         return FinishSend(failure);
     if (failure)
-        return EndJob(failure->Description);
+        return EndJob(failure);
     job_.FrameLeft();
     NextStep();
 }
@@ -285,7 +285,7 @@ void DeviceSession::BeginJob(DeviceJob job)
     try {
         port_.SetPortOpen(true);
     } catch (const Failure& failure) {
-        return EndJob(failure.Description);
+        return EndJob(failure);
     }
     NextStep();
 }
@@ -309,7 +309,7 @@ void DeviceSession::NextStep()
             drain_.Start(step.Frame);
         }
     } catch (const Failure& failure) {
-        EndJob(failure.Description);
+        EndJob(failure);
     }
 }
 
@@ -317,15 +317,15 @@ void DeviceSession::FetchEnded(const ReplyEnd& end)
 {
     if (end.How == ReplyEnd::Going)
         return;
-    if (const QString stopped = job_.Fetched(end); !stopped.isEmpty())
+    if (const std::optional<Failure> stopped = job_.Fetched(end))
         return EndJob(stopped);
     NextStep();
 }
 
-void DeviceSession::EndJob(const QString& stopped)
+void DeviceSession::EndJob(const std::optional<Failure>& stopped)
 {
-    if (!stopped.isEmpty())
-        job_.Stop(stopped);
+    if (stopped)
+        job_.Stop(*stopped);
     job_.Finish();
     replyTimer_.stop();
     drain_.Stop();

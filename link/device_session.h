@@ -105,7 +105,7 @@ private:
     void BeginJob(DeviceJob job);
     void NextStep();
     void FetchEnded(const ReplyEnd& end);
-    void EndJob(const QString& stopped = {});
+    void EndJob(const std::optional<Failure>& stopped = std::nullopt);
     void ShowStep();
     void CloseQuietly(bool discard);
 

@@ -13,8 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int SendTimedOut = 8031;
-constexpr int PortLostWhileSending = 8032;
+constexpr int SendTimedOut = FailureNumber::SendTimedOut;
+constexpr int PortLostWhileSending = FailureNumber::PortLost;
 // While more than a driver holds is queued the line stays busy for a while:
 // look less often. Below it, look often, so that a frame that has left is
 // found within milliseconds.

@@ -6,7 +6,6 @@
 #include "link/configure_link.h"
 #include "link/device_session.h"
 #include "link/link_window.h"
-#include "link/scene_list.h"
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
 
@@ -18,16 +17,6 @@ namespace {
 constexpr qsizetype LinesShown = 12;
 
 }  // namespace
-
-QString Scenes(qsizetype count)
-{
-    return count == 1 ? u"1 scene"_s : u"%1 scenes"_s.arg(count);
-}
-
-QString Numbers(const QList<int>& numbers)
-{
-    return (numbers.size() == 1 ? u"number "_s : u"numbers "_s) + FormatSceneRanges(numbers);
-}
 
 bool RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start)
 {
@@ -43,18 +32,6 @@ bool RunJob(LinkWindow& window, const QString& title, const std::function<void(D
     // Closing the window stops a job as Cancel does; then only a failure is
     // worth a word.
     return !(window.Closing() && session.LastJob().Stopped.isEmpty());
-}
-
-QStringList DifferingScenes(const QList<SceneCheck>& checks, const QString& expected)
-{
-    QStringList lines;
-    for (const SceneCheck& check : checks) {
-        if (!check.Replied)
-            lines << u"Scene %1: no reply"_s.arg(check.Number);
-        else if (!check.Same())
-            lines << u"Scene %1: %2"_s.arg(check.Number).arg(DifferenceText(check.Comparison, expected, u"device"_s));
-    }
-    return lines;
 }
 
 void ShowSummary(DialogService& dialogs, const QString& head, const QStringList& lines, const QString& tail, int style,

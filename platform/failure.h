@@ -26,4 +26,14 @@ inline constexpr int PortAlreadyOpen = 8005;
 inline constexpr int PortOpenFailed = 8010;
 inline constexpr int PortNotOpen = 8018;
 inline constexpr int PortWriteFailed = 8020;
+// The device link.
+inline constexpr int SendCancelled = 8030;
+inline constexpr int SendTimedOut = 8031;
+inline constexpr int PortLost = 8032;
+inline constexpr int DeviceBusy = 8033;
+inline constexpr int ReplyTooLong = 8034;
+// Scene files.
+inline constexpr int FileReadFailed = 8040;
+inline constexpr int FileTooLarge = 8041;
+inline constexpr int FileWriteFailed = 8042;
 }  // namespace FailureNumber

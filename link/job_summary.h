@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#pragma once
+
+#include "link/device_job.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What a device job's summary says, in the same words wherever it is shown.
+
+// "1 scene", "3 scenes".
+QString Scenes(qsizetype count);
+// "number 5" or "numbers 1-3, 7".
+QString Numbers(const QList<int>& numbers);
+
+// One line for each scene read back that is not the same as expected:
+// "Scene 7: 3 bytes differ, the first at byte 37 (file 255, device 128)",
+// "Scene 12: no reply". expected names the expected copy ("file").
+QStringList DifferingScenes(const QList<SceneCheck>& checks, const QString& expected);
+
+// "There are no scene files to send in …"; verb is what would be done.
+QString NoSceneFiles(const QString& verb, const QString& where);
+
+// What a backup into where saved; stale names the files of silent numbers
+// that were there before.
+QString BackupSummary(const JobResult& job, const QString& where, const QStringList& stale);
+// What a restore sent and, when it read back, how many differ (the lines
+// that name them follow it).
+QString RestoreHead(const JobResult& job, bool readBack);
+// The scenes whose first copy read back differed and whose second did not.
+QString SentAgain(const JobResult& job);
+// How many of total scenes in where a verify checked and how many differ
+// (the lines that name them follow it).
+QString VerifyHead(const JobResult& job, qsizetype total, const QString& where);
