@@ -226,8 +226,10 @@ void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
         return FinishSend(failure);
     if (failure)
         return EndJob(failure);
+    const qsizetype index = job_.Index();
+    const int n = job_.Number();
     job_.FrameLeft();
-    NextStep();
+    StepTaken(index, n);
 }
 
 void DeviceSession::FinishSend(const std::optional<Failure>& failure)
@@ -317,8 +319,17 @@ void DeviceSession::FetchEnded(const ReplyEnd& end)
 {
     if (end.How == ReplyEnd::Going)
         return;
+    const qsizetype index = job_.Index();
+    const int n = job_.Number();
     if (const std::optional<Failure> stopped = job_.Fetched(end))
         return EndJob(stopped);
+    StepTaken(index, n);
+}
+
+void DeviceSession::StepTaken(qsizetype index, int sceneNumber)
+{
+    if (job_.Index() > index)
+        Q_EMIT SceneEnded(sceneNumber);
     NextStep();
 }
 

@@ -48,8 +48,11 @@ public:
     QTimer& ReplyTimer() { return replyTimer_; }
     // What a progress dialog follows while a send or a job runs.
     WorkProgress& Progress() { return progress_; }
-    // How the latest job ended.
+    // How the latest job ended (or, while it runs, how far it has got),
+    // what kind it was and the scene it has in flight.
     const JobResult& LastJob() const { return job_.Result(); }
+    DeviceJob::Kind JobKind() const { return job_.What(); }
+    int JobScene() const { return job_.Number(); }
     // Seconds the line needs for count bytes at the port's settings.
     double LineSeconds(qint64 count) const;
 
@@ -88,6 +91,8 @@ Q_SIGNALS:
     void ReceiveEnded(const ReplyEnd& end);
     // A send or a job took the port, or gave it back.
     void BusyChanged(bool busy);
+    // A job is done with a scene; LastJob() tells what came of it.
+    void SceneEnded(int sceneNumber);
 
 private:
     enum class Mode { Free, Sending, Job };
@@ -104,6 +109,8 @@ private:
     bool JobFetching() const { return mode_ == Mode::Job && job_.Fetching(); }
     void BeginJob(DeviceJob job);
     void NextStep();
+    // Tells whether the job's step just taken ended the scene before.
+    void StepTaken(qsizetype index, int sceneNumber);
     void FetchEnded(const ReplyEnd& end);
     void EndJob(const std::optional<Failure>& stopped = std::nullopt);
     void ShowStep();

@@ -13,7 +13,8 @@ id=org.brindlewick.Brindlewick
 
 cmake --install "$build" --prefix "$scratch/usr" >/dev/null
 share="$scratch/usr/share"
-for file in bin/brindlewick share/man/man1/brindlewick.1.gz share/applications/$id.desktop \
+for file in bin/brindlewick bin/brindlewick-cli share/man/man1/brindlewick.1.gz \
+            share/man/man1/brindlewick-cli.1.gz share/applications/$id.desktop \
             share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/brindlewick.svg \
             share/icons/hicolor/48x48/apps/brindlewick.png share/doc/brindlewick/copyright; do
   test -s "$scratch/usr/$file" || { echo "not installed: $file"; exit 1; }

@@ -91,5 +91,5 @@ fi
 if ((testing)); then
   cmake --build "$build"
 else
-  cmake --build "$build" --target brindlewick
+  cmake --build "$build" --target brindlewick brindlewick-cli
 fi

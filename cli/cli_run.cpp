@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+#include "cli/cli_run.h"
+
+#include "files/scene_file.h"
+#include "files/scene_folder.h"
+#include "link/configure_link.h"
+#include "link/device_session.h"
+#include "link/frames.h"
+#include "link/job_summary.h"
+#include "platform/console.h"
+#include "platform/failure.h"
+#include "platform/port_devices.h"
+#include "platform/serial_link.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The device's line: 38400 bits per second, 8N1.
+constexpr int DeviceSpeedOption = 4;
+
+QString Shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The file's scene, or standard input's for "-".
+SceneBytes ReadScene(const QString& path)
+{
+    if (path != u"-")
+        return Lire(path);
+    UseBinaryMode(stdin);
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        throw Failure{FailureNumber::FileReadFailed, u"Standard input could not be read."_s};
+    const SceneBytes bytes = input.read(MaxSceneBytes + 1);
+    if (bytes.size() > MaxSceneBytes)
+        throw Failure{FailureNumber::FileTooLarge,
+                      u"Standard input holds more than a scene can (%1 bytes at most), so nothing was sent."_s.arg(
+                          MaxSceneBytes)};
+    return bytes;
+}
+
+// Writes the scene to the file (beside, then renamed into place), or to
+// standard output for "-".
+void WriteScene(const QString& path, const SceneBytes& bytes)
+{
+    if (path != u"-")
+        return Ecrire(path, bytes);
+    UseBinaryMode(stdout);
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        throw Failure{FailureNumber::FileWriteFailed, u"Standard output could not be written."_s};
+}
+
+// What became of one scene of a job, for --verbose.
+QString SceneOutcome(const JobResult& job, DeviceJob::Kind kind, int n)
+{
+    const SceneCheck* check = !job.Checks.isEmpty() && job.Checks.last().Number == n ? &job.Checks.last() : nullptr;
+    if (check != nullptr && !check->Same())
+        return DifferingScenes({*check}, u"file"_s).value(0);
+    switch (kind) {
+    case DeviceJob::Kind::Backup:
+        return job.Silent.contains(n) ? u"Scene %1: no reply"_s.arg(n)
+                                      : u"Scene %1: saved in %2"_s.arg(n).arg(SceneFileName(n));
+    case DeviceJob::Kind::Restore:
+        if (check == nullptr)
+            return u"Scene %1: sent"_s.arg(n);
+        return check->Sends > 1 ? u"Scene %1: sent twice, the same once read back again"_s.arg(n)
+                                : u"Scene %1: sent, the same once read back"_s.arg(n);
+    case DeviceJob::Kind::Verify:
+    case DeviceJob::Kind::Fetch: break;
+    }
+    return u"Scene %1: the same"_s.arg(n);
+}
+
+}  // namespace
+
+int StatusFor(const Failure& failure)
+{
+    switch (failure.Number) {
+    case FailureNumber::FileNotFound:
+    case FailureNumber::FileReadFailed:
+    case FailureNumber::FileTooLarge:
+    case FailureNumber::FileWriteFailed: return ExitStatus::FileProblem;
+    case FailureNumber::ReplyTooLong: return ExitStatus::Mismatch;
+    default: return ExitStatus::PortProblem;
+    }
+}
+
+CliRun::CliRun(const CliOptions& options, DeviceSession& session, SerialLink& serial)
+    : options_(options), session_(session), serial_(serial)
+{
+    progressLine_ = !options.Quiet && IsTerminal(stderr);
+    connect(&session_.Progress(), &WorkProgress::Changed, this, &CliRun::ShowProgress);
+    connect(&session_, &DeviceSession::SceneEnded, this, &CliRun::SceneEnded);
+}
+
+void CliRun::Start()
+{
+    try {
+        switch (options_.What) {
+        case CliOptions::Command::Ports: return Ports();
+        case CliOptions::Command::Send: return Send();
+        case CliOptions::Command::Receive: return Receive();
+        case CliOptions::Command::Backup: return Backup();
+        case CliOptions::Command::Restore: return Restore();
+        case CliOptions::Command::Verify: return Verify();
+        case CliOptions::Command::None: return Finish(ExitStatus::Usage);
+        }
+    } catch (const Failure& failure) {
+        Say(failure.Description);
+        Finish(StatusFor(failure));
+    }
+}
+
+void CliRun::Interrupt()
+{
+    if (std::exchange(interrupted_, true) || finished_)
+        return;
+    switch (session_.Now()) {
+    case DeviceSession::Activity::Sending: Say(u"Interrupted: stopping once the scene has left…"_s); break;
+    case DeviceSession::Activity::Waiting:
+    case DeviceSession::Activity::Collecting:
+        // Nothing is written until the reply is whole: dropping it cuts nothing.
+        session_.ShutDown();
+        Say(u"Interrupted: nothing was received."_s);
+        Finish(ExitStatus::Interrupted);
+        break;
+    case DeviceSession::Activity::Idle: Finish(ExitStatus::Interrupted); break;
+    default:
+        Say(u"Interrupted: stopping once scene %1 is over…"_s.arg(session_.JobScene()));
+        session_.Progress().AskToStop();
+        break;
+    }
+}
+
+void CliRun::Ports()
+{
+    const QList<PortDevice> ports = serial_.Ports();
+    if (ports.isEmpty())
+        Say(u"There are no serial ports on this machine."_s);
+    for (const PortDevice& port : ports)
+        Print(u"%1\t%2\t%3\n"_s.arg(port.Number).arg(Shown(port.Location), DeviceLabel(port)));
+    Finish(ExitStatus::Done);
+}
+
+void CliRun::Configure()
+{
+    session_.Configure(options_.Device.isEmpty() ? options_.Port : 1, SettingsForSpeedOption(DeviceSpeedOption));
+}
+
+void CliRun::Send()
+{
+    const SceneBytes scene = ReadScene(options_.File);
+    if (scene.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed,
+                      u"\"%1\" holds no byte, and a scene needs at least one, so nothing was sent."_s.arg(
+                          options_.File == u"-" ? u"Standard input"_s : Shown(options_.File))};
+    Configure();
+    session_.Send(options_.Scene, SendFrame(options_.Scene, scene), [this](const std::optional<Failure>& failure) {
+        if (failure)
+            Say(failure->Description);
+        Finish(interrupted_ ? ExitStatus::Interrupted : failure ? StatusFor(*failure) : ExitStatus::Done);
+    });
+}
+
+void CliRun::Receive()
+{
+    connect(&session_, &DeviceSession::ReceiveEnded, this, [this](const ReplyEnd& end) {
+        switch (end.How) {
+        case ReplyEnd::Going: return;
+        case ReplyEnd::Reply: try { WriteScene(options_.File, end.Bytes);
+            } catch (const Failure& failure) {
+                Say(failure.Description);
+                return Finish(ExitStatus::FileProblem);
+            }
+            return Finish(ExitStatus::Done);
+        case ReplyEnd::NoReply: Say(u"Connection Failed"_s); return Finish(ExitStatus::Mismatch);
+        case ReplyEnd::TooLong:
+            Say(u"The device sent more than a scene can hold (%1 bytes) without pausing, so the reply was "
+                "dropped. Check the device and the line, then try again."_s.arg(MaxSceneBytes));
+            return Finish(ExitStatus::Mismatch);
+        case ReplyEnd::Failed: Say(end.Why); return Finish(ExitStatus::PortProblem);
+        }
+    });
+    Configure();
+    session_.Receive(options_.Scene);
+}
+
+void CliRun::Backup()
+{
+    const QDir dir(options_.Folder);
+    if (!dir.exists() && !QDir().mkpath(options_.Folder))
+        throw Failure{FailureNumber::FileWriteFailed,
+                      u"The folder \"%1\" could not be made, so nothing was fetched."_s.arg(Shown(options_.Folder))};
+    QStringList there;
+    for (const int n : options_.Scenes) {
+        if (QFileInfo::exists(dir.filePath(SceneFileName(n))))
+            there << SceneFileName(n);
+    }
+    if (!there.isEmpty() && !options_.Force)
+        throw Failure{FailureNumber::FileWriteFailed,
+                      u"These files are already in %1 and would be replaced: %2. Nothing was fetched; add --force "
+                      "to replace them."_s.arg(Shown(dir.absolutePath()), there.join(u", "))};
+    const QString where = Shown(dir.absolutePath());
+    RunJob([&] { session_.BackUp(options_.Scenes, dir.absolutePath()); },
+           [this, dir, where](const JobResult& job) {
+               return Summarize(u"backup"_s, job, [&](const JobResult& shown) {
+                   QStringList stale;
+                   for (const int n : job.Silent) {
+                       if (QFileInfo::exists(dir.filePath(SceneFileName(n))))
+                           stale << SceneFileName(n);
+                   }
+                   return BackupSummary(shown, where, stale);
+               });
+           });
+}
+
+void CliRun::Restore()
+{
+    const SceneFolder found = ReadSceneFolder(options_.Folder);
+    const QString where = Shown(QDir(options_.Folder).absolutePath());
+    const QString skipped = found.Skipped.isEmpty() ? QString() : u"\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
+    if (found.Scenes.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, NoSceneFiles(u"send"_s, where) + skipped};
+    const bool readBack = !options_.NoVerify;
+    RunJob([&] { session_.Restore(found.Scenes, readBack); },
+           [this, readBack, skipped](const JobResult& job) {
+               const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
+               const int status = Summarize(u"restore"_s, job, [&](const JobResult& shown) {
+                   const QString head = RestoreHead(shown, readBack);
+                   return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + SentAgain(shown) + skipped;
+               });
+               return status == ExitStatus::Done && !differ.isEmpty() ? ExitStatus::Mismatch : status;
+           });
+}
+
+void CliRun::Verify()
+{
+    const SceneFolder found = ReadSceneFolder(options_.Folder);
+    const QString where = Shown(QDir(options_.Folder).absolutePath());
+    const QString skipped = found.Skipped.isEmpty() ? QString() : u"\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
+    if (found.Scenes.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, NoSceneFiles(u"check"_s, where) + skipped};
+    const qsizetype total = found.Scenes.size();
+    RunJob([&] { session_.Verify(found.Scenes); },
+           [this, total, where, skipped](const JobResult& job) {
+               const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
+               const int status = Summarize(u"verify"_s, job, [&](const JobResult& shown) {
+                   const QString head = VerifyHead(shown, total, where);
+                   return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + skipped;
+               });
+               return status == ExitStatus::Done && !differ.isEmpty() ? ExitStatus::Mismatch : status;
+           });
+}
+
+void CliRun::RunJob(const std::function<void()>& start, const std::function<int(const JobResult&)>& report)
+{
+    Configure();
+    connect(&session_, &DeviceSession::BusyChanged, this, [this, report](bool busy) {
+        if (!busy)
+            Finish(report(session_.LastJob()));
+    });
+    start();
+}
+
+int CliRun::Summarize(const QString& name, const JobResult& job, const std::function<QString(const JobResult&)>& text)
+{
+    // The summary alone goes to standard output; why the job stopped is a
+    // message.
+    JobResult shown = job;
+    shown.Stopped.clear();
+    shown.Cancelled = false;
+    if (!job.Stopped.isEmpty())
+        Say(u"The %1 stopped at scene %2: %3"_s.arg(name).arg(job.StoppedAt).arg(job.Stopped));
+    else if (job.Cancelled)
+        Say(u"The %1 was interrupted between two scenes."_s.arg(name));
+    Print(text(shown) + u'\n');
+    if (!job.Stopped.isEmpty())
+        return StatusFor(Failure{job.StoppedBy, job.Stopped});
+    return interrupted_ ? ExitStatus::Interrupted : ExitStatus::Done;
+}
+
+void CliRun::ShowProgress()
+{
+    if (!progressLine_)
+        return;
+    const WorkProgress& progress = session_.Progress();
+    const QString line = progress.Over ? QString() : QString(progress.Text).replace(u'\n', u"   "_s);
+    std::fprintf(stderr, "\r%s\033[K", qPrintable(line));
+    std::fflush(stderr);
+}
+
+void CliRun::SceneEnded(int sceneNumber)
+{
+    if (options_.Verbose)
+        Say(SceneOutcome(session_.LastJob(), session_.JobKind(), sceneNumber));
+}
+
+void CliRun::Finish(int status)
+{
+    if (std::exchange(finished_, true))
+        return;
+    Q_EMIT Finished(status);
+}
+
+void CliRun::Say(const QString& message)
+{
+    // A progress line is cleared first, so that the message stands alone.
+    std::fprintf(stderr, "%s%s\n", progressLine_ ? "\r\033[K" : "", qPrintable(message));
+    std::fflush(stderr);
+    if (progressLine_ && !session_.Progress().Over)
+        ShowProgress();
+}
+
+void CliRun::Print(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
