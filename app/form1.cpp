@@ -204,14 +204,15 @@ void Form1::Form_Load()
     Option4->setChecked(true);
     Combo1->setCurrentText(u"1"_s);
 
-    SetGridText(QString());
+    // The start-up grid is no step the user could take back.
+    Text1->ResetGridText(QString());
     QString blank;
     for (int line = 0; line < 16; ++line) {
         for (int entry = 0; entry < 16; ++entry)
             blank += u"000 ";
         blank += u"\r\n";
     }
-    SetGridText(blank);
+    Text1->ResetGridText(blank);
 
     RefreshPortToolTips();
 }

@@ -33,6 +33,8 @@ constexpr int VisibleGridLineChars = 63;
 constexpr qreal DefaultDocumentMargin = 4;
 // Marks follow the text or the view this long after it changes.
 constexpr int MarkDelayMs = 40;
+// What the undo history may hold of replaced grids, as text.
+constexpr qsizetype MaxReplacedBytes = qsizetype(16) << 20;
 // Past this length a line is laid out too slowly for the caret to blink.
 constexpr int LongestBlinkingLine = 64 * 1024;
 
@@ -58,6 +60,12 @@ GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
     // Tab moves on to the next control, as in any form, instead of typing.
     setTabChangesFocus(true);
     setUndoRedoEnabled(true);
+    // Digits and spaces have no direction of their own: left to the text, Qt
+    // would look through a whole line for one at every mark and paint, which
+    // in a pasted line of megabytes takes seconds.
+    QTextOption option = document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    document()->setDefaultTextOption(option);
 
     markTimer_.setSingleShot(true);
     markTimer_.setInterval(MarkDelayMs);
@@ -141,10 +149,12 @@ void GridTextBox::MarkBadEntries()
     const int first = cursorForPosition(QPoint(0, 0)).position();
     const int last = cursorForPosition(QPoint(viewport()->width(), viewport()->height())).position();
     QList<QTextEdit::ExtraSelection> marks;
+    // Only the part on screen of an entry is marked: a pasted token can be
+    // megabytes long.
     const auto mark = [&](qsizetype start, qsizetype length, const QTextCharFormat& format) {
         QTextCursor cursor(document());
-        cursor.setPosition(static_cast<int>(start));
-        cursor.setPosition(static_cast<int>(start + length), QTextCursor::KeepAnchor);
+        cursor.setPosition(static_cast<int>(std::max<qsizetype>(start, first)));
+        cursor.setPosition(static_cast<int>(std::min<qsizetype>(start + length, last + 1)), QTextCursor::KeepAnchor);
         marks.append({cursor, format});
     };
     for (auto it = std::lower_bound(differing_.begin(), differing_.end(), std::pair{qsizetype(first), qsizetype(0)});
@@ -217,7 +227,34 @@ QString GridTextBox::GridText() const
 
 void GridTextBox::SetGridText(const QString& text)
 {
+    // The history keeps both texts of every replacement; past its budget the
+    // older steps go, all at once, before this one is added.
+    const qsizetype held = (document()->characterCount() + text.size()) * qsizetype(sizeof(QChar));
+    if (replacedBytes_ + held > MaxReplacedBytes) {
+        document()->clearUndoRedoStacks();
+        replacedBytes_ = 0;
+    }
+    replacedBytes_ += held;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    SeparateNextEdit();
+    moveCursor(QTextCursor::Start);
+}
+
+// Typing at the end of a replacement would otherwise join its step, and one
+// Undo would take back both.
+void GridTextBox::SeparateNextEdit()
+{
+    document()->setModified(false);
+}
+
+void GridTextBox::ResetGridText(const QString& text)
+{
     setPlainText(text);
+    replacedBytes_ = 0;
 }
 
 void GridTextBox::keyPressEvent(QKeyEvent* event)
@@ -315,6 +352,8 @@ void GridTextBox::dropEvent(QDropEvent* event)
 void GridTextBox::contextMenuEvent(QContextMenuEvent* event)
 {
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (QAction* redo = menu->findChild<QAction*>(u"edit-redo"_s))
+        connect(redo, &QAction::triggered, this, &GridTextBox::SeparateNextEdit);
     if (!menuActions_.isEmpty()) {
         menu->addSeparator();
         menu->addActions(menuActions_);
@@ -329,6 +368,12 @@ void GridTextBox::FitGridLine()
     const qreal needed = QFontMetricsF(font()).horizontalAdvance(QString(VisibleGridLineChars, u'0'));
     const qreal room = viewport()->width();
     const qreal margin = std::clamp(std::floor((room - needed) / 2), 0.0, DefaultDocumentMargin);
-    if (document()->documentMargin() != margin)
-        document()->setDocumentMargin(margin);
+    if (document()->documentMargin() == margin)
+        return;
+    // The margin is a format change the history would record: with no step
+    // of the user's there yet, it leaves none.
+    const bool clean = !document()->isUndoAvailable() && !document()->isRedoAvailable();
+    document()->setDocumentMargin(margin);
+    if (clean)
+        document()->clearUndoRedoStacks();
 }

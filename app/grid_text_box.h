@@ -21,7 +21,11 @@ public:
 
     // The text with CR LF at every line break, whatever the widget keeps.
     QString GridText() const;
+    // Replaces the whole text as one step of the undo history, which Undo
+    // takes back and Redo applies again.
     void SetGridText(const QString& text);
+    // Sets the text with no history before it (the start-up grid).
+    void ResetGridText(const QString& text);
     // Actions added below the standard editing actions of the box's menu.
     void SetMenuActions(const QList<QAction*>& actions) { menuActions_ = actions; }
 
@@ -59,12 +63,14 @@ private:
     void FitGridLine();
     void MarkBadEntries();
     void SetCaretBlinking();
+    void SeparateNextEdit();
 
     QList<QAction*> menuActions_;
     // Marks are set a moment after the text or the view changes, and only
     // over what is shown, so that typing stays instant in a huge grid.
     QTimer markTimer_;
-    int flashTime_ = -1;  // the caret's flash time, while it is held still
+    int flashTime_ = -1;           // the caret's flash time, while it is held still
+    qsizetype replacedBytes_ = 0;  // what the undo history holds of replacements
     // The entries that differ from another copy, in order, and that copy.
     QList<std::pair<qsizetype, qsizetype>> differing_;
     QByteArray theirs_;

@@ -246,6 +246,41 @@ private Q_SLOTS:
         QCOMPARE(f_->GridText(), BlankGrid);
     }
 
+    void replacementsOfTheGridCanBeUndoneAndRedone()
+    {
+        QVERIFY(!f_->Text1->document()->isUndoAvailable());  // the start-up grid is no step
+        QTemporaryDir dir;
+        Put(dir.filePath(u"s.bin"_s), "\x01\x02");
+        const QList<std::pair<QString, std::function<void()>>> replacements{
+            {{}, [&] { CLICK(w_, Command6); }},
+            {FormatSceneGrid("\x01\x02"), [&] { CLICK(w_, Command4, dir.filePath(u"s.bin"_s)); }},
+            {FormatSceneGrid("\x01\x02"), [&] { Q_EMIT f_->Text1->FileDropped(dir.filePath(u"s.bin"_s)); }},
+            {FormatSceneGrid("\x03"), [&] {
+                 CLICK(w_, Command3, u"5"_s);
+                 w_.Deliver("\x03");
+                 w_.Tick(1.01);
+             }}};
+        for (const auto& [replaced, replace] : replacements) {
+            // Typing before and after each replacement stays a step of its own.
+            f_->Text1->ResetGridText(u"001 "_s);
+            f_->Text1->setFocus();
+            f_->Text1->moveCursor(QTextCursor::End);
+            QTest::keyClicks(f_->Text1, u"12"_s);
+            replace();
+            QCOMPARE(f_->GridText(), replaced);
+            f_->Text1->moveCursor(QTextCursor::End);
+            QTest::keyClicks(f_->Text1, u"9"_s);
+            for (const QString& undone : {replaced, u"001 12"_s, u"001 "_s}) {
+                f_->Text1->undo();
+                QCOMPARE(f_->GridText(), undone);
+            }
+            f_->Text1->redo();
+            f_->Text1->redo();
+            QCOMPARE(f_->GridText(), replaced);
+        }
+        QVERIFY(w_.Dialogs.Said.isEmpty());
+    }
+
     void comparesTheGridAndMarksWhereItDiffers()
     {
         // The device holds one byte less, and byte 37 differs: both are marked,
