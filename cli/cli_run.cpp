@@ -11,6 +11,7 @@
 #include "link/job_summary.h"
 #include "platform/console.h"
 #include "platform/failure.h"
+#include "platform/file_kind.h"
 #include "platform/port_devices.h"
 #include "platform/serial_link.h"
 
@@ -199,6 +200,8 @@ void CliRun::Receive()
 
 void CliRun::Backup()
 {
+    if (KindOf(options_.Folder) == FileKind::UnreadableName)
+        throw Failure{FailureNumber::FileWriteFailed, UnreadableNameMessage(options_.Folder)};
     const QDir dir(options_.Folder);
     if (!dir.exists() && !QDir().mkpath(options_.Folder))
         throw Failure{FailureNumber::FileWriteFailed,
@@ -229,6 +232,8 @@ void CliRun::Backup()
 void CliRun::Restore()
 {
     const SceneFolder found = ReadSceneFolder(options_.Folder);
+    if (!found.Problem.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, found.Problem};
     const QString where = Shown(QDir(options_.Folder).absolutePath());
     const QString skipped = found.Skipped.isEmpty() ? QString() : u"\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
     if (found.Scenes.isEmpty())
@@ -248,6 +253,8 @@ void CliRun::Restore()
 void CliRun::Verify()
 {
     const SceneFolder found = ReadSceneFolder(options_.Folder);
+    if (!found.Problem.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, found.Problem};
     const QString where = Shown(QDir(options_.Folder).absolutePath());
     const QString skipped = found.Skipped.isEmpty() ? QString() : u"\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
     if (found.Scenes.isEmpty())

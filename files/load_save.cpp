@@ -6,6 +6,7 @@
 #include "files/scene_file.h"
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
+#include "platform/file_kind.h"
 #include "scene/scene_window.h"
 
 #include <QDir>
@@ -41,6 +42,8 @@ void LoadSceneFile(SceneWindow& window, const QString& path)
         // The dialog only gives files that exist, so a missing one has
         // vanished since: say so rather than do nothing.
         if (!window.Dialogs().FileExists(path)) {
+            if (KindOf(path) == FileKind::UnreadableName)
+                throw Failure{FailureNumber::FileNotFound, UnreadableNameMessage(path)};
             throw Failure{FailureNumber::FileNotFound,
                           u"\"%1\" is no longer there, so nothing was loaded."_s.arg(QDir::toNativeSeparators(path))};
         }

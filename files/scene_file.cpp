@@ -4,6 +4,7 @@
 #include "files/scene_file.h"
 
 #include "platform/failure.h"
+#include "platform/file_kind.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +47,12 @@ QString WriteTarget(const QString& path)
 
 }  // namespace
 
+QString UnreadableNameMessage(const QString& path)
+{
+    return u"The name \"%1\" cannot be read in this system's encoding, so it cannot be opened. Rename it, then "
+           "try again."_s.arg(Shown(path));
+}
+
 QString SceneFileName(int sceneNumber)
 {
     return u"scene-%1.bin"_s.arg(sceneNumber, 3, 10, QChar(u'0'));
@@ -53,10 +60,14 @@ QString SceneFileName(int sceneNumber)
 
 SceneBytes Lire(const QString& Fichier)
 {
-    const QFileInfo info(Fichier);
-    if (info.isDir()) {
+    // Anything but a regular file is refused before it is opened: opening a
+    // named pipe waits for a writer that may never come.
+    const FileKind kind = KindOf(Fichier);
+    if (kind == FileKind::UnreadableName)
+        throw Failure{FileReadFailed, UnreadableNameMessage(Fichier)};
+    if (kind != FileKind::Regular && kind != FileKind::Missing) {
         throw Failure{FileReadFailed,
-                      u"\"%1\" is a folder, not a scene file, so nothing was loaded."_s.arg(Shown(Fichier))};
+                      u"\"%1\" is %2, not a scene file, so nothing was loaded."_s.arg(Shown(Fichier), KindName(kind))};
     }
     QFile file(Fichier);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -13,9 +13,14 @@
 // scene-001.bin … scene-255.bin.
 QString SceneFileName(int sceneNumber);
 
+// What to say of a file or folder whose name the system's encoding could not
+// turn into text.
+QString UnreadableNameMessage(const QString& path);
+
 // Reads the whole file Fichier. Throws Failure, naming the file and the
-// reason, when it cannot be read or holds more than a scene can
-// (MaxSceneBytes); an empty file is an empty scene.
+// reason, when it cannot be read, is no regular file (a folder, a named
+// pipe, a device) or holds more than a scene can (MaxSceneBytes); an empty
+// file is an empty scene.
 SceneBytes Lire(const QString& Fichier);
 
 // Writes TEXTE as the whole new contents of Fichier. The old file stays whole

@@ -15,7 +15,8 @@
 struct SceneFolder {
     QList<std::pair<int, SceneBytes>> Scenes;  // by number, whatever order the folder lists them in
     QList<int> Numbers;                        // the same numbers
-    QStringList Skipped;                       // "scene-004.bin (empty)", "… (cannot be read)", …
+    QStringList Skipped;                       // "scene-004.bin (empty)", "… (a named pipe)", …
+    QString Problem;                           // why the folder itself cannot be read; empty when it can
 };
 
 SceneFolder ReadSceneFolder(const QString& folder);

@@ -11,6 +11,7 @@
 #include "link/link_window.h"
 #include "link/scene_list.h"
 #include "platform/dialog_service.h"
+#include "platform/file_kind.h"
 
 #include <QDir>
 
@@ -39,6 +40,10 @@ void BackupDeviceCommand(LinkWindow& window)
     const QString folder = dialogs.ShowFolder(u"Back up into folder"_s);
     if (folder.isEmpty())
         return;
+    if (KindOf(folder) == FileKind::UnreadableName) {
+        dialogs.MsgBox(UnreadableNameMessage(folder), MsgBoxStyle::Exclamation, BackupTitle);
+        return;
+    }
     const QDir dir(folder);
     const QString where = QDir::toNativeSeparators(dir.absolutePath());
     const auto there = std::count_if(list.Numbers.begin(), list.Numbers.end(),
@@ -72,6 +77,10 @@ void RestoreDeviceCommand(LinkWindow& window)
     const SceneFolder found = ReadSceneFolder(folder);
     const QString skippedText =
         found.Skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
+    if (!found.Problem.isEmpty()) {
+        dialogs.MsgBox(found.Problem, MsgBoxStyle::Exclamation, RestoreTitle);
+        return;
+    }
     if (found.Scenes.isEmpty()) {
         dialogs.MsgBox(NoSceneFiles(u"send"_s, where) + skippedText, MsgBoxStyle::Exclamation, RestoreTitle);
         return;

@@ -24,6 +24,10 @@ void VerifyDeviceCommand(LinkWindow& window)
     const SceneFolder found = ReadSceneFolder(folder);
     const QString skippedText =
         found.Skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
+    if (!found.Problem.isEmpty()) {
+        dialogs.MsgBox(found.Problem, MsgBoxStyle::Exclamation, title);
+        return;
+    }
     if (found.Scenes.isEmpty()) {
         dialogs.MsgBox(NoSceneFiles(u"check"_s, where) + skippedText, MsgBoxStyle::Exclamation, title);
         return;

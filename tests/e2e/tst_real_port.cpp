@@ -14,6 +14,8 @@
 #include "support/scripted_device.h"
 #include "support/window_fixture.h"
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class TestRealPort : public QObject {
@@ -148,6 +150,8 @@ private Q_SLOTS:
         Put(Path(u"scene-001.bin"_s), "\x01\x02\x03"), Put(Path(u"scene-003.bin"_s), "\x03");
         Put(Path(u"scene-005.bin"_s), {});
         Put(Path(u"scene-002.bin"_s), QByteArray(MaxSceneBytes + 1, '\x02'));
+        QVERIFY(::mkfifo(QFile::encodeName(Path(u"scene-004.bin"_s)).constData(), 0600) == 0);
+        QVERIFY(QDir(dir_->path()).mkdir(u"scene-006.bin"_s));
         for (const QString& ignored : {u"scene-000.bin"_s, u"scene-256.bin"_s, u"scene-2.bin"_s, u"notes.txt"_s})
             Put(Path(ignored), "x");
         dialogs_.Answers = {dir_->path(), u"No"_s};
@@ -161,7 +165,9 @@ private Q_SLOTS:
         QCOMPARE(device_->Fetched, QList<int>{});
         QTRY_COMPARE(device_->Stored,
                      SendFrame(1, "\x01\x02\x03") + SendFrame(3, "\x03") + SendFrame(7, "\x07") + SendFrame(10, big));
-        const QString skipped = u"\n\nSkipped: scene-002.bin (larger than a scene can be), scene-005.bin (empty)."_s;
+        const QString skipped =
+            u"\n\nSkipped: scene-002.bin (larger than a scene can be), scene-004.bin (a named pipe), "
+            "scene-005.bin (empty), scene-006.bin (a folder)."_s;
         QCOMPARE(
             dialogs_.Said,
             (QStringList{u"Restore Device|Send 4 scenes (numbers 1, 3, 7, 10) from %1 to the device on serial port 1? "

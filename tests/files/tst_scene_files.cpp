@@ -8,6 +8,10 @@
 #include "support/files.h"
 #include "support/window_fixture.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestSceneFiles : public QObject {
@@ -59,13 +63,22 @@ private Q_SLOTS:
         }
         QVERIFY(w_.Dialogs.Said.isEmpty());
 
-        // Cancelled: nothing is said. A file gone since the dialog, a folder
-        // and a file over the limit are reported; the grid stays.
+        // Cancelled: nothing is said. A file gone since the dialog, a folder,
+        // a named pipe (refused at once, with no writer to wait for), a name
+        // the system's encoding spoilt and a file over the limit are
+        // reported; the grid stays.
+        QVERIFY(::mkfifo(QFile::encodeName(Path(u"pipe.bin"_s)).constData(), 0600) == 0);
+        const QByteArray badName = QFile::encodeName(dir_->path()) + "/\xff.bin";
+        QVERIFY(::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
         w_.Form->SetGridText(u"009 "_s);
-        for (const QString& file : {QString(), Path(u"gone.bin"_s), dir_->path(), Path(u"big.bin"_s)})
+        for (const QString& file : {QString(), Path(u"gone.bin"_s), dir_->path(), Path(u"pipe.bin"_s),
+                                    QFile::decodeName(badName), Path(u"big.bin"_s)})
             CLICK(w_, Command4, file);
         VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|*gone.bin\" is no longer there*|48"_s,
-                    u"TOVRAK Updater|*is a folder*|48"_s, u"TOVRAK Updater|*big.bin*|48"_s);
+                    u"TOVRAK Updater|*is a folder*|48"_s,
+                    u"TOVRAK Updater|*pipe.bin\" is a named pipe, not a scene file*|48"_s,
+                    u"TOVRAK Updater|The name * cannot be read in this system's encoding*|48"_s,
+                    u"TOVRAK Updater|*big.bin*|48"_s);
         QCOMPARE(w_.Form->GridText(), u"009 "_s);
     }
 
