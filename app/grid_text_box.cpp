@@ -105,7 +105,9 @@ QString GridTextBox::EntryAt(int position) const
             const QStringView token = QStringView(text).sliced(entry.Start, entry.Length);
             if (entry.Bad)
                 return u"Byte %1: %2"_s.arg(index).arg(OutOfRangeMessage(token));
-            QString tip = u"Byte %1: %2"_s.arg(index).arg(static_cast<unsigned char>(ReadSceneGrid(token).Bytes.at(0)));
+            // The level too, as lighting people speak of it.
+            const int value = static_cast<unsigned char>(ReadSceneGrid(token).Bytes.at(0));
+            QString tip = u"Byte %1: %2 (%3 %)"_s.arg(index).arg(value).arg(qRound(value * 100.0 / 255));
             const qsizetype start = block.position() + entry.Start;
             const auto mark = std::lower_bound(differing_.begin(), differing_.end(), std::pair{start, qsizetype(0)});
             if (mark != differing_.end() && mark->first == start)

@@ -29,10 +29,10 @@ public:
     // Actions added below the standard editing actions of the box's menu.
     void SetMenuActions(const QList<QAction*>& actions) { menuActions_ = actions; }
 
-    // What a hover over position (in the document) shows: "Byte 37: 255",
-    // counted from 1, and for an entry marked as differing the other copy's
-    // value ("Byte 37: 255, device 128", "Byte 40: 7, the device has no
-    // byte 40"); empty between entries.
+    // What a hover over position (in the document) shows: "Byte 37: 255
+    // (100 %)", counted from 1, with the value as a share of 255; for an
+    // entry marked as differing the other copy's value too ("…, device 128",
+    // "…, the device has no byte 40"); empty between entries.
     QString EntryAt(int position) const;
     // The entries on screen now marked as bad, or as differing, as (start,
     // length) in the document.

@@ -169,9 +169,15 @@ private Q_SLOTS:
         // Hovering shows the entry's place, counted from 1, and its value.
         f_->SetGridText(FormatSceneGrid(SceneBytes(40, '\x07')) + u"2555"_s);
         const int line3 = f_->Text1->document()->findBlockByNumber(2).position();
-        QCOMPARE(f_->Text1->EntryAt(line3 + 4 * 4 + 1), u"Byte 37: 7"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 4 * 4 + 1), u"Byte 37: 7 (3 %)"_s);
         QCOMPARE(f_->Text1->EntryAt(line3 + 3), QString());  // between entries
         QCOMPARE(f_->Text1->EntryAt(line3 + 8 * 4 + 2), u"Byte 41: 2555 is not between 0 and 255"_s);
+        // The level as a whole percentage of 255.
+        f_->SetGridText(u"0 1 2 128 254 255 "_s);
+        QStringList levels;
+        for (const int at : {0, 2, 4, 6, 10, 14})
+            levels << f_->Text1->EntryAt(at).section(u'(', 1);
+        QCOMPARE(levels.join(u','), u"0 %),0 %),1 %),50 %),100 %),100 %)"_s);  // 254 is 99.6 %
 
         // Insert switches to typing over entries, with a block caret, and
         // back; Shift+Insert is no switch.
@@ -301,14 +307,14 @@ private Q_SLOTS:
         const int line3 = f_->Text1->document()->findBlockByNumber(2).position();
         QCOMPARE(f_->Text1->MarkedEntries(true), (QList<std::pair<int, int>>{{line3 + 16, 3}, {line3 + 28, 3}}));
         QVERIFY(f_->Text1->MarkedEntries().isEmpty());
-        QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7, device 128"_s);
-        QCOMPARE(f_->Text1->EntryAt(line3 + 29), u"Byte 40: 7, the device has no byte 40"_s);
-        QCOMPARE(f_->Text1->EntryAt(line3 + 13), u"Byte 36: 7"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7 (3 %), device 128"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 29), u"Byte 40: 7 (3 %), the device has no byte 40"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 13), u"Byte 36: 7 (3 %)"_s);
         // The marks go at the next change of the grid.
         f_->Text1->moveCursor(QTextCursor::End);
         QTest::keyClicks(f_->Text1, u"1"_s);
         QTRY_VERIFY(f_->Text1->MarkedEntries(true).isEmpty());
-        QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7"_s);
+        QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7 (3 %)"_s);
 
         // A file of the same bytes; no reply; a grid with a bad entry, refused before any dialog.
         QTemporaryDir dir;
