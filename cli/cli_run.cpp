@@ -231,13 +231,12 @@ void CliRun::Backup()
 
 void CliRun::Restore()
 {
-    const SceneFolder found = ReadSceneFolder(options_.Folder);
-    if (!found.Problem.isEmpty())
-        throw Failure{FailureNumber::FileReadFailed, found.Problem};
-    const QString where = Shown(QDir(options_.Folder).absolutePath());
-    const QString skipped = found.Skipped.isEmpty() ? QString() : u"\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
-    if (found.Scenes.isEmpty())
-        throw Failure{FailureNumber::FileReadFailed, NoSceneFiles(u"send"_s, where) + skipped};
+    const JobFolder read = ReadJobFolder(options_.Folder, u"send"_s);
+    if (!read.Refusal.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, read.Refusal};
+    const SceneFolder& found = read.Found;
+    const QString where = read.Where;
+    const QString skipped = read.Skipped;
     const bool readBack = !options_.NoVerify;
     RunJob([&] { session_.Restore(found.Scenes, readBack); },
            [this, readBack, skipped](const JobResult& job) {
@@ -252,13 +251,12 @@ void CliRun::Restore()
 
 void CliRun::Verify()
 {
-    const SceneFolder found = ReadSceneFolder(options_.Folder);
-    if (!found.Problem.isEmpty())
-        throw Failure{FailureNumber::FileReadFailed, found.Problem};
-    const QString where = Shown(QDir(options_.Folder).absolutePath());
-    const QString skipped = found.Skipped.isEmpty() ? QString() : u"\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
-    if (found.Scenes.isEmpty())
-        throw Failure{FailureNumber::FileReadFailed, NoSceneFiles(u"check"_s, where) + skipped};
+    const JobFolder read = ReadJobFolder(options_.Folder, u"check"_s);
+    if (!read.Refusal.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, read.Refusal};
+    const SceneFolder& found = read.Found;
+    const QString where = read.Where;
+    const QString skipped = read.Skipped;
     const qsizetype total = found.Scenes.size();
     RunJob([&] { session_.Verify(found.Scenes); },
            [this, total, where, skipped](const JobResult& job) {

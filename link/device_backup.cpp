@@ -73,18 +73,14 @@ void RestoreDeviceCommand(LinkWindow& window)
     const QString folder = dialogs.ShowFolder(u"Restore from folder"_s);
     if (folder.isEmpty())
         return;
-    const QString where = QDir::toNativeSeparators(QDir(folder).absolutePath());
-    const SceneFolder found = ReadSceneFolder(folder);
-    const QString skippedText =
-        found.Skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
-    if (!found.Problem.isEmpty()) {
-        dialogs.MsgBox(found.Problem, MsgBoxStyle::Exclamation, RestoreTitle);
+    const JobFolder read = ReadJobFolder(folder, u"send"_s);
+    if (!read.Refusal.isEmpty()) {
+        dialogs.MsgBox(read.Refusal, MsgBoxStyle::Exclamation, RestoreTitle);
         return;
     }
-    if (found.Scenes.isEmpty()) {
-        dialogs.MsgBox(NoSceneFiles(u"send"_s, where) + skippedText, MsgBoxStyle::Exclamation, RestoreTitle);
-        return;
-    }
+    const SceneFolder& found = read.Found;
+    const QString& where = read.Where;
+    const QString& skippedText = read.Skipped;
     MsgBoxExtras check{{}, u"Read each scene back to check it"_s, window.ReadBackRestores()};
     const int answer =
         dialogs.MsgBoxWith(u"Send %1 (%2) from %3 to the device on serial port %4? The scenes the device holds "

@@ -20,18 +20,14 @@ void VerifyDeviceCommand(LinkWindow& window)
     const QString folder = dialogs.ShowFolder(u"Verify against folder"_s);
     if (folder.isEmpty())
         return;
-    const QString where = QDir::toNativeSeparators(QDir(folder).absolutePath());
-    const SceneFolder found = ReadSceneFolder(folder);
-    const QString skippedText =
-        found.Skipped.isEmpty() ? QString() : u"\n\nSkipped: %1."_s.arg(found.Skipped.join(u", "));
-    if (!found.Problem.isEmpty()) {
-        dialogs.MsgBox(found.Problem, MsgBoxStyle::Exclamation, title);
+    const JobFolder read = ReadJobFolder(folder, u"check"_s);
+    if (!read.Refusal.isEmpty()) {
+        dialogs.MsgBox(read.Refusal, MsgBoxStyle::Exclamation, title);
         return;
     }
-    if (found.Scenes.isEmpty()) {
-        dialogs.MsgBox(NoSceneFiles(u"check"_s, where) + skippedText, MsgBoxStyle::Exclamation, title);
-        return;
-    }
+    const SceneFolder& found = read.Found;
+    const QString& where = read.Where;
+    const QString& skippedText = read.Skipped;
     if (!RunJob(window, title, [&](DeviceSession& session) { session.Verify(found.Scenes); }))
         return;
 

@@ -5,6 +5,8 @@
 
 #include "link/scene_list.h"
 
+#include <QDir>
+
 using namespace Qt::StringLiterals;
 
 QString Scenes(qsizetype count)
@@ -29,9 +31,18 @@ QStringList DifferingScenes(const QList<SceneCheck>& checks, const QString& expe
     return lines;
 }
 
-QString NoSceneFiles(const QString& verb, const QString& where)
+JobFolder ReadJobFolder(const QString& folder, const QString& verb)
 {
-    return u"There are no scene files to %1 in %2 (files named scene-001.bin to scene-255.bin)."_s.arg(verb, where);
+    JobFolder read{ReadSceneFolder(folder), QDir::toNativeSeparators(QDir(folder).absolutePath()), {}, {}};
+    if (!read.Found.Skipped.isEmpty())
+        read.Skipped = u"\n\nSkipped: %1."_s.arg(read.Found.Skipped.join(u", "));
+    if (!read.Found.Problem.isEmpty())
+        read.Refusal = read.Found.Problem;
+    else if (read.Found.Scenes.isEmpty())
+        read.Refusal = u"There are no scene files to %1 in %2 (files named scene-001.bin to scene-255.bin)."_s.arg(
+                           verb, read.Where) +
+            read.Skipped;
+    return read;
 }
 
 QString BackupSummary(const JobResult& job, const QString& where, const QStringList& stale)

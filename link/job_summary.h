@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "files/scene_folder.h"
 #include "link/device_job.h"
 
 #include <QList>
@@ -21,8 +22,15 @@ QString Numbers(const QList<int>& numbers);
 // "Scene 12: no reply". expected names the expected copy ("file").
 QStringList DifferingScenes(const QList<SceneCheck>& checks, const QString& expected);
 
-// "There are no scene files to send in …"; verb is what would be done.
-QString NoSceneFiles(const QString& verb, const QString& where);
+// The scene files of a folder, read for a job that will verb ("send",
+// "check") them.
+struct JobFolder {
+    SceneFolder Found;
+    QString Where;    // the folder, as the user reads it
+    QString Skipped;  // "\n\nSkipped: …." or empty
+    QString Refusal;  // why there is nothing to do (the folder cannot be read, or holds no scene file); or empty
+};
+JobFolder ReadJobFolder(const QString& folder, const QString& verb);
 
 // What a backup into where saved; stale names the files of silent numbers
 // that were there before.
