@@ -9,8 +9,6 @@
 #include "link/link_window.h"
 #include "platform/dialog_service.h"
 
-#include <QDir>
-
 using namespace Qt::StringLiterals;
 
 void VerifyDeviceCommand(LinkWindow& window)
