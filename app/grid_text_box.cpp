@@ -3,6 +3,7 @@
 
 #include "app/grid_text_box.h"
 
+#include "app/grid_paragraphs.h"
 #include "app/key_filter.h"
 #include "scene/scene_grid.h"
 
@@ -15,6 +16,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBlock>
 #include <QToolTip>
@@ -90,89 +93,6 @@ GridTextBox::~GridTextBox()
         QGuiApplication::styleHints()->setCursorFlashTime(flashTime_);
 }
 
-QString GridTextBox::EntryAt(int position) const
-{
-    const QTextBlock block = document()->findBlock(position);
-    const QString text = block.text();
-    const qsizetype at = position - block.position();
-    // Entries before this line, then on it up to the one at position.
-    qsizetype index = 0;
-    for (QTextBlock b = document()->begin(); b.isValid() && b != block; b = b.next())
-        index += GridLineEntries(b.text()).size();
-    for (const GridEntry& entry : GridLineEntries(text, 0, at + 1)) {
-        ++index;
-        if (at >= entry.Start && at < entry.Start + entry.Length) {
-            const QStringView token = QStringView(text).sliced(entry.Start, entry.Length);
-            if (entry.Bad)
-                return u"Byte %1: %2"_s.arg(index).arg(OutOfRangeMessage(token));
-            // The level too, as lighting people speak of it.
-            const int value = static_cast<unsigned char>(ReadSceneGrid(token).Bytes.at(0));
-            QString tip = u"Byte %1: %2 (%3 %)"_s.arg(index).arg(value).arg(qRound(value * 100.0 / 255));
-            const qsizetype start = block.position() + entry.Start;
-            const auto mark = std::lower_bound(differing_.begin(), differing_.end(), std::pair{start, qsizetype(0)});
-            if (mark != differing_.end() && mark->first == start)
-                tip += index <= theirs_.size()
-                    ? u", %1 %2"_s.arg(theirName_).arg(static_cast<unsigned char>(theirs_.at(index - 1)))
-                    : u", the %1 has no byte %2"_s.arg(theirName_).arg(index);
-            return tip;
-        }
-    }
-    return {};
-}
-
-QList<std::pair<int, int>> GridTextBox::MarkedEntries(bool differing) const
-{
-    QList<std::pair<int, int>> marked;
-    for (const QTextEdit::ExtraSelection& mark : extraSelections()) {
-        if (mark.format.hasProperty(QTextFormat::BackgroundBrush) == differing)
-            marked.append({mark.cursor.selectionStart(), mark.cursor.selectionEnd() - mark.cursor.selectionStart()});
-    }
-    return marked;
-}
-
-void GridTextBox::ShowDifferences(const QList<std::pair<qsizetype, qsizetype>>& entries, const QByteArray& theirs,
-                                  const QString& theirName)
-{
-    differing_ = entries;
-    theirs_ = theirs;
-    theirName_ = theirName;
-    MarkBadEntries();
-}
-
-// Underlines, in red, every entry on screen that would stop a send or a save,
-// and shades in amber those that differ from the copy last compared.
-void GridTextBox::MarkBadEntries()
-{
-    QTextCharFormat bad;
-    bad.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    bad.setUnderlineColor(Qt::red);
-    QTextCharFormat differs;
-    differs.setBackground(QColor(255, 200, 90));
-    const int first = cursorForPosition(QPoint(0, 0)).position();
-    const int last = cursorForPosition(QPoint(viewport()->width(), viewport()->height())).position();
-    QList<QTextEdit::ExtraSelection> marks;
-    // Only the part on screen of an entry is marked: a pasted token can be
-    // megabytes long.
-    const auto mark = [&](qsizetype start, qsizetype length, const QTextCharFormat& format) {
-        QTextCursor cursor(document());
-        cursor.setPosition(static_cast<int>(std::max<qsizetype>(start, first)));
-        cursor.setPosition(static_cast<int>(std::min<qsizetype>(start + length, last + 1)), QTextCursor::KeepAnchor);
-        marks.append({cursor, format});
-    };
-    for (auto it = std::lower_bound(differing_.begin(), differing_.end(), std::pair{qsizetype(first), qsizetype(0)});
-         it != differing_.end() && it->first <= last; ++it)
-        mark(it->first, it->second, differs);
-    for (QTextBlock block = document()->findBlock(first); block.isValid() && block.position() <= last;
-         block = block.next()) {
-        const int start = block.position();
-        for (const GridEntry& entry : GridLineEntries(block.text(), first - start, last - start + 1)) {
-            if (entry.Bad)
-                mark(start + entry.Start, entry.Length, bad);
-        }
-    }
-    setExtraSelections(marks);
-}
-
 // A caret blinking in a line of megabytes lays the whole line out again at
 // every blink; there it is held still, so an idle window costs nothing.
 void GridTextBox::SetCaretBlinking()
@@ -240,7 +160,7 @@ void GridTextBox::SetGridText(const QString& text)
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
-    cursor.insertText(text);
+    cursor.insertText(GroupedLines(text));
     cursor.endEditBlock();
     SeparateNextEdit();
     moveCursor(QTextCursor::Start);
@@ -255,7 +175,7 @@ void GridTextBox::SeparateNextEdit()
 
 void GridTextBox::ResetGridText(const QString& text)
 {
-    setPlainText(text);
+    setPlainText(GroupedLines(text));
     replacedBytes_ = 0;
 }
 
@@ -281,20 +201,62 @@ void GridTextBox::keyPressEvent(QKeyEvent* event)
     // Keys that type nothing (cursor keys, Home, Delete…) move and delete as
     // usual; Delete's text is DEL (127), which is no typed character.
     if (text.isEmpty() || event->key() == Qt::Key_Delete) {
-        QPlainTextEdit::keyPressEvent(event);
+        PassKey(event);
         return;
     }
     const QString kept = FilterTypedText(text, true);
     if (kept == text) {
-        QPlainTextEdit::keyPressEvent(event);
+        PassKey(event);
         return;
     }
     if (!kept.isEmpty()) {
         QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
                            static_cast<quint16>(event->count()));
-        QPlainTextEdit::keyPressEvent(&filtered);
+        PassKey(&filtered);
     }
     event->accept();
+}
+
+// Typing over stops at the end of a line, as Qt's own stops at the end of a
+// paragraph, rather than typing over the separator that ends the line.
+void GridTextBox::PassKey(QKeyEvent* event)
+{
+    const QTextCursor cursor = textCursor();
+    const bool atLineEnd = overwriteMode() && !cursor.hasSelection() && !event->text().isEmpty() &&
+        document()->characterAt(cursor.position()) == QChar::LineSeparator;
+    setOverwriteMode(overwriteMode() && !atLineEnd);
+    QPlainTextEdit::keyPressEvent(event);
+    setOverwriteMode(overwriteMode() || atLineEnd);
+}
+
+void GridTextBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    doubleClickAt_ = event->position().toPoint();
+    doubleClicked_.start();
+}
+
+// A third click selects the line, not the paragraph of lines it is kept in.
+void GridTextBox::mousePressEvent(QMouseEvent* event)
+{
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const bool third = event->button() == Qt::LeftButton && doubleClicked_.isValid() &&
+        doubleClicked_.elapsed() < hints->mouseDoubleClickInterval() &&
+        (event->position().toPoint() - doubleClickAt_).manhattanLength() < hints->startDragDistance();
+    doubleClicked_.invalidate();
+    // Where, before Qt's selection of the paragraph scrolls the view.
+    QTextCursor line = cursorForPosition(event->position().toPoint());
+    const int top = verticalScrollBar()->value();
+    QPlainTextEdit::mousePressEvent(event);
+    if (!third)
+        return;
+    const QTextBlock block = line.block();
+    const auto [start, end] = LineAround(block.text(), line.position() - block.position());
+    line.setPosition(block.position() + static_cast<int>(start));
+    line.setPosition(block.position() + static_cast<int>(end), QTextCursor::KeepAnchor);
+    line.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);  // and its line end
+    setTextCursor(line);
+    verticalScrollBar()->setValue(top);
 }
 
 void GridTextBox::inputMethodEvent(QInputMethodEvent* event)

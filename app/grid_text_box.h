@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -49,6 +50,8 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -64,11 +67,14 @@ private:
     void MarkBadEntries();
     void SetCaretBlinking();
     void SeparateNextEdit();
+    void PassKey(QKeyEvent* event);
 
     QList<QAction*> menuActions_;
     // Marks are set a moment after the text or the view changes, and only
     // over what is shown, so that typing stays instant in a huge grid.
     QTimer markTimer_;
+    QElapsedTimer doubleClicked_;  // since the last double click, for a third
+    QPoint doubleClickAt_;
     int flashTime_ = -1;           // the caret's flash time, while it is held still
     qsizetype replacedBytes_ = 0;  // what the undo history holds of replacements
     // The entries that differ from another copy, in order, and that copy.

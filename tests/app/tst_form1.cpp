@@ -96,22 +96,31 @@ private Q_SLOTS:
     {
         // Courier New's advance: 9 px at 11.25 pt bold.
         QCOMPARE(QFontMetricsF(f_->Text1->font()).horizontalAdvance(u'0'), 9.0);
-        QTextDocument* document = f_->Text1->document();
-        for (int i = 0; i < 16; ++i) {
-            const QTextBlock block = document->findBlockByNumber(i);
-            document->documentLayout()->blockBoundingRect(block);  // lays it out
-            QCOMPARE(block.text().size(), 64);
-            QCOMPARE(block.layout()->lineCount(), 1);
-        }
-        QTextCursor lastLine(document->findBlockByNumber(15));
+        const QTextBlock lines = f_->Text1->document()->firstBlock();
+        f_->Text1->document()->documentLayout()->blockBoundingRect(lines);  // lays it out
+        QCOMPARE(lines.layout()->lineCount(), 16);
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(lines.layout()->lineAt(i).textStart(), i * 65);
+        QTextCursor lastLine(lines);
         lastLine.movePosition(QTextCursor::EndOfBlock);
         QVERIFY(f_->Text1->cursorRect(lastLine).bottom() < f_->Text1->viewport()->height());
         QCOMPARE(f_->Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 
-        const QString text = u"001 abc \r\n-3 \r\n\r\n004 "_s;
-        f_->SetGridText(text);
-        QCOMPARE(f_->GridText(), text);
-        QCOMPARE(f_->Text1->toPlainText(), u"001 abc \n-3 \n\n004 "_s);
+        // However the lines are kept, the text reads back as it was set.
+        const QString longer = FormatSceneGrid(SceneBytes(40 * 16, '\x07'));
+        for (const QString& text : {u"001 abc \r\n-3 \r\n\r\n004 "_s, longer, longer + u"1\r\n"_s}) {
+            f_->SetGridText(text);
+            QCOMPARE(f_->GridText(), text);
+        }
+        QCOMPARE(f_->Text1->toPlainText().count(u'\n'), 41);
+        // A third click selects the line clicked, with its end.
+        QTextCursor line2(f_->Text1->document());
+        line2.setPosition(70);
+        const QPoint at = f_->Text1->cursorRect(line2).center();
+        QTest::mouseDClick(f_->Text1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(f_->Text1->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(f_->Text1->textCursor().selectedText(), longer.mid(66, 64) + QChar(QChar::LineSeparator));
+        QCOMPARE(f_->Text1->cursorForPosition(at).position(), 70);  // and the view stays
     }
 
     void keyFilterKeepsDigitsSpaceAndBackspaceOnly()
@@ -168,7 +177,7 @@ private Q_SLOTS:
 
         // Hovering shows the entry's place, counted from 1, and its value.
         f_->SetGridText(FormatSceneGrid(SceneBytes(40, '\x07')) + u"2555"_s);
-        const int line3 = f_->Text1->document()->findBlockByNumber(2).position();
+        const int line3 = 2 * 65;  // two lines of 64 characters and their ends
         QCOMPARE(f_->Text1->EntryAt(line3 + 4 * 4 + 1), u"Byte 37: 7 (3 %)"_s);
         QCOMPARE(f_->Text1->EntryAt(line3 + 3), QString());  // between entries
         QCOMPARE(f_->Text1->EntryAt(line3 + 8 * 4 + 2), u"Byte 41: 2555 is not between 0 and 255"_s);
@@ -192,6 +201,13 @@ private Q_SLOTS:
         QTest::keyClicks(f_->Text1, u"1"_s);
         QCOMPARE(f_->GridText(), u"2551 000 "_s);
         QCOMPARE(f_->Text1->cursorWidth(), 1);
+        // Typing over goes on past the end of a line, never over it.
+        f_->SetGridText(u"000 \r\n000 \r\n"_s);
+        f_->Text1->moveCursor(QTextCursor::Right);
+        QTest::keyClick(f_->Text1, Qt::Key_Insert);
+        QTest::keyClicks(f_->Text1, u"12345"_s);
+        QTest::keyClick(f_->Text1, Qt::Key_Insert);
+        QCOMPARE(f_->GridText(), u"012345\r\n000 \r\n"_s);
 
         // A caret in a line of megabytes is held still while the grid has the
         // focus; in as many bytes on short lines it blinks.
@@ -304,7 +320,7 @@ private Q_SLOTS:
                     "entries that differ are marked*|64"_s);
         QVERIFY(w_.Serial->Log.contains(u"output 2c 05 cc"_s) && !w_.Serial->PortOpen());
         QVERIFY(f_->GridText() == grid && f_->Label4->text() == u"0"_s && w_.Form->Fields.LastReceiveTime == 0);
-        const int line3 = f_->Text1->document()->findBlockByNumber(2).position();
+        const int line3 = 2 * 65;  // two lines of 64 characters and their ends
         QCOMPARE(f_->Text1->MarkedEntries(true), (QList<std::pair<int, int>>{{line3 + 16, 3}, {line3 + 28, 3}}));
         QVERIFY(f_->Text1->MarkedEntries().isEmpty());
         QCOMPARE(f_->Text1->EntryAt(line3 + 17), u"Byte 37: 7 (3 %), device 128"_s);
