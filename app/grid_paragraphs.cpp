@@ -31,3 +31,14 @@ std::pair<qsizetype, qsizetype> LineAround(QStringView paragraph, qsizetype at)
     const qsizetype end = paragraph.indexOf(QChar::LineSeparator, at);
     return {start, end < 0 ? paragraph.size() : end};
 }
+
+qsizetype LongestWord(QStringView text)
+{
+    qsizetype longest = 0;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}

@@ -19,3 +19,6 @@ QString GroupedLines(const QString& text);
 // Where the line holding index at begins in a paragraph's text, and where it
 // ends, before its line separator or at the paragraph's end.
 std::pair<qsizetype, qsizetype> LineAround(QStringView paragraph, qsizetype at);
+
+// The longest run of characters in text with no space or line end among them.
+qsizetype LongestWord(QStringView text);

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -40,6 +41,11 @@ constexpr int MarkDelayMs = 40;
 constexpr qsizetype MaxReplacedBytes = qsizetype(16) << 20;
 // Past this length a line is laid out too slowly for the caret to blink.
 constexpr int LongestBlinkingLine = 64 * 1024;
+// Qt breaks a line at the end of a word where it can; in a word longer than
+// a line it looks for that end again at every line, which grows with the
+// square of the word (a pasted megabyte with no space took half a minute).
+// A word longer than this is broken anywhere instead.
+constexpr int LongestWrappedWord = 16 * 1024;
 
 }  // namespace
 
@@ -79,6 +85,17 @@ GridTextBox::GridTextBox(QWidget* parent) : QPlainTextEdit(parent)
             markTimer_.start();
     });
     connect(this, &QPlainTextEdit::textChanged, this, &GridTextBox::SetCaretBlinking);
+    // Before Qt lays out what changed.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+        if (replacing_ || wordWrapMode() == QTextOption::WrapAnywhere)
+            return;
+        QTextCursor around(document());
+        around.setPosition(std::max(0, position - LongestWrappedWord));
+        around.setPosition(std::min(document()->characterCount() - 1, position + added + LongestWrappedWord),
+                           QTextCursor::KeepAnchor);
+        if (LongestWord(around.selectedText()) > LongestWrappedWord)
+            BreakAnywhere(true);
+    });
     // A comparison holds for the text it was made on.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         differing_.clear();
@@ -157,11 +174,13 @@ void GridTextBox::SetGridText(const QString& text)
         replacedBytes_ = 0;
     }
     replacedBytes_ += held;
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(GroupedLines(text));
-    cursor.endEditBlock();
+    ReplaceText(text, [this](const QString& grouped) {
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(grouped);
+        cursor.endEditBlock();
+    });
     SeparateNextEdit();
     moveCursor(QTextCursor::Start);
 }
@@ -175,8 +194,28 @@ void GridTextBox::SeparateNextEdit()
 
 void GridTextBox::ResetGridText(const QString& text)
 {
-    setPlainText(GroupedLines(text));
+    ReplaceText(text, [this](const QString& grouped) { setPlainText(grouped); });
     replacedBytes_ = 0;
+}
+
+// Lines are broken anywhere before Qt lays out a text with a long word, and
+// between words again only once the old text, which may hold one, is gone.
+void GridTextBox::ReplaceText(const QString& text, const std::function<void(const QString&)>& replace)
+{
+    const bool longWords = LongestWord(text) > LongestWrappedWord;
+    if (longWords)
+        BreakAnywhere(true);
+    replacing_ = true;
+    replace(GroupedLines(text));
+    replacing_ = false;
+    BreakAnywhere(longWords);
+}
+
+void GridTextBox::BreakAnywhere(bool anywhere)
+{
+    const QTextOption::WrapMode mode = anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode)
+        setWordWrapMode(mode);
 }
 
 void GridTextBox::keyPressEvent(QKeyEvent* event)

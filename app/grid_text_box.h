@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <functional>
+
 class QMimeData;
 
 // The first local file among what is being dropped, or empty text.
@@ -68,11 +70,14 @@ private:
     void SetCaretBlinking();
     void SeparateNextEdit();
     void PassKey(QKeyEvent* event);
+    void ReplaceText(const QString& text, const std::function<void(const QString&)>& replace);
+    void BreakAnywhere(bool anywhere);
 
     QList<QAction*> menuActions_;
     // Marks are set a moment after the text or the view changes, and only
     // over what is shown, so that typing stays instant in a huge grid.
     QTimer markTimer_;
+    bool replacing_ = false;       // the whole text is being replaced
     QElapsedTimer doubleClicked_;  // since the last double click, for a third
     QPoint doubleClickAt_;
     int flashTime_ = -1;           // the caret's flash time, while it is held still

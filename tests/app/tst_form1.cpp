@@ -220,6 +220,16 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), 0);
         f_->Command1->setFocus();
         QCOMPARE(QGuiApplication::styleHints()->cursorFlashTime(), flash);
+
+        // A word longer than Qt can break at its end in time is broken
+        // anywhere, also when an Undo brings it back.
+        QGuiApplication::clipboard()->setText(u"x"_s.repeated(100 * 1000));
+        f_->Text1->paste();
+        QCOMPARE(f_->Text1->wordWrapMode(), QTextOption::WrapAnywhere);
+        f_->SetGridText(FormatSceneGrid(SceneBytes(5000, '\x01')));  // 20,000 characters, in short words
+        QCOMPARE(f_->Text1->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        f_->Text1->undo();
+        QCOMPARE(f_->Text1->wordWrapMode(), QTextOption::WrapAnywhere);
     }
 
     void clearEmptiesTheGridAndCancelEndsAtOnce()
