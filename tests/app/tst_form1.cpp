@@ -311,6 +311,26 @@ private Q_SLOTS:
             QCOMPARE(f_->GridText(), replaced);
         }
         QVERIFY(w_.Dialogs.Said.isEmpty());
+
+        // A 256 KiB grid is 2.2 MB of text, and a replacement keeps two: the
+        // history takes four of them, and the fifth makes room by dropping
+        // the older ones.
+        QList<QString> grids;
+        for (int i = 0; i < 5; ++i) {
+            grids << FormatSceneGrid(SceneBytes(256 << 10, char(i + 1)));
+            f_->SetGridText(grids.last());
+            if (i == 3) {
+                for (int back = 0; back < 3; ++back)
+                    f_->Text1->undo();
+                QCOMPARE(f_->GridText(), grids.at(0));
+                for (int forward = 0; forward < 3; ++forward)
+                    f_->Text1->redo();
+            }
+        }
+        for (int back = 0; back < 2; ++back) {
+            f_->Text1->undo();
+            QCOMPARE(f_->GridText(), grids.at(3));
+        }
     }
 
     void comparesTheGridAndMarksWhereItDiffers()
