@@ -40,7 +40,7 @@ constexpr int MarkDelayMs = 40;
 // What the undo history may hold of replaced grids, as text.
 constexpr qsizetype MaxReplacedBytes = qsizetype(16) << 20;
 // Past this length a line is laid out too slowly for the caret to blink.
-constexpr int LongestBlinkingLine = 64 * 1024;
+constexpr int LongestBlinkingLine = 16 * 1024;
 // Qt breaks a line at the end of a word where it can; in a word longer than
 // a line it looks for that end again at every line, which grows with the
 // square of the word (a pasted megabyte with no space took half a minute).
