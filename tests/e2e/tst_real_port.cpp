@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(form_->Label4->text(), u"9"_s);
         QVERIFY(form_->Fields.ReceiveBuffer.isEmpty() && form_->Fields.LastReceiveTime == 0);
         QVERIFY(!serial_->PortOpen());
-        QCOMPARE(pty_->Opens(), 1);
+        COMPARE_OPENS(*pty_, 1);
 
         // Files already there: anything but Yes touches nothing.
         Backup(u"1-3"_s, u"No"_s);
@@ -157,7 +157,7 @@ private Q_SLOTS:
         dialogs_.Answers = {dir_->path(), u"No"_s};
         dialogs_.Checks = {false};  // remembered, even after a No
         NO_FAILURE(form_->RestoreAction->trigger());
-        QCOMPARE(pty_->Opens(), 0);
+        COMPARE_OPENS(*pty_, 0);
 
         dialogs_ = FakeDialogService({dir_->path()});
         NO_FAILURE(form_->RestoreAction->trigger());
@@ -175,7 +175,7 @@ private Q_SLOTS:
                              QDir::toNativeSeparators(dir_->path()), skipped),
                          u"Restore Device|4 scenes sent to the device (numbers 1, 3, 7, 10).%1|64"_s.arg(skipped)}));
         QVERIFY(!serial_->PortOpen());
-        QCOMPARE(pty_->Opens(), 1);
+        COMPARE_OPENS(*pty_, 1);
     }
 
     void aRestoreStopsOnlyBetweenWholeScenes()
@@ -240,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(Path(u"scene-002.bin"_s)).lastModified(), before);
         QVERIFY(form_->GridText() == FormatSceneGrid(SceneBytes(256, '\0')) && form_->Label4->text() == u"0"_s);
         QVERIFY(!serial_->PortOpen());
-        QCOMPARE(pty_->Opens(), 1);
+        COMPARE_OPENS(*pty_, 1);
     }
 
     void aCheckedRestoreSendsAGarbledSceneOnceMore()
@@ -264,7 +264,7 @@ private Q_SLOTS:
                     u"Restore Device|3 scenes sent to the device (numbers 1-3).\n3 scenes read back: 1 still "
                     "differs:\nScene 3: 1 byte differs, the first at byte 1 (file 3, device 9)\nSent again, as the "
                     "first copy read back differed, and now the same: number 2.|48"_s);
-        QCOMPARE(pty_->Opens(), 1);
+        COMPARE_OPENS(*pty_, 1);
 
         // Cancel waits for the scene in flight to be read back.
         device_->Fetched.clear(), device_->Stored.clear();

@@ -8,10 +8,16 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <pty.h>
-#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef Q_OS_MACOS
+#include <util.h>
+#else
+#include <pty.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
+#endif
 
 Pty::Pty()
 {
@@ -26,9 +32,11 @@ Pty::Pty()
     ::tcsetattr(slave_, TCSANOW, &raw);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     slavePath_ = QString::fromLocal8Bit(name);
+#ifdef Q_OS_LINUX
     watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     // Closes too, so that two opens in a row are not merged into one event.
     ::inotify_add_watch(watch_, name, IN_OPEN | IN_CLOSE);
+#endif
 }
 
 Pty::~Pty()
@@ -40,6 +48,9 @@ Pty::~Pty()
 
 int Pty::Opens()
 {
+#ifndef Q_OS_LINUX
+    return -1;
+#else
     alignas(inotify_event) char events[4096];
     for (ssize_t n; watch_ >= 0 && (n = ::read(watch_, events, sizeof events)) > 0;) {
         for (const char* at = events; at < events + n;) {
@@ -49,6 +60,7 @@ int Pty::Opens()
         }
     }
     return opens_;
+#endif
 }
 
 void Pty::Write(const QByteArray& bytes)
@@ -77,7 +89,10 @@ QString Pty::LineSettings() const
                  : speed == B9600  ? 9600
                                    : 0)
         .arg(QLatin1Char(parity))
-        .arg(5 + ((line.c_cflag & CSIZE) >> 4))
+        .arg((line.c_cflag & CSIZE) == CS5       ? 5
+                 : (line.c_cflag & CSIZE) == CS6 ? 6
+                 : (line.c_cflag & CSIZE) == CS7 ? 7
+                                                 : 8)
         .arg(line.c_cflag & CSTOPB ? 2 : 1);
 }
 
