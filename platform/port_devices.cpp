@@ -69,6 +69,23 @@ QList<PortDevice> NumberInNaturalOrder(QList<PortDevice> devices)
     return devices;
 }
 
+QList<PortDevice> CalloutDevicesOnly(QList<PortDevice> devices)
+{
+    const auto twinOfCallout = [&devices](const PortDevice& device) {
+        if (!device.Location.startsWith(u"/dev/tty."))
+            return false;
+        const QString callout = u"/dev/cu."_s + device.Location.mid(9);
+        return std::any_of(devices.cbegin(), devices.cend(),
+                           [&callout](const PortDevice& other) { return other.Location == callout; });
+    };
+    QList<PortDevice> kept;
+    for (const PortDevice& device : devices) {
+        if (!twinOfCallout(device))
+            kept << device;
+    }
+    return kept;
+}
+
 QString DeviceLabel(const PortDevice& device)
 {
     if (device.Description.isEmpty())

@@ -16,6 +16,11 @@ bool NaturalLess(QStringView a, QStringView b);
 // port 1 is the first serial port the system lists.
 QList<PortDevice> NumberInNaturalOrder(QList<PortDevice> devices);
 
+// macOS lists each adapter twice: as /dev/cu.NAME, the call-out device,
+// which opens at once, and /dev/tty.NAME, the dial-in one, which waits for
+// a carrier. Drops the dial-in twin of every call-out device.
+QList<PortDevice> CalloutDevicesOnly(QList<PortDevice> devices);
+
 // "ttyUSB0 (FT232R USB UART)": how a device is named to the user.
 QString DeviceLabel(const PortDevice& device);
 

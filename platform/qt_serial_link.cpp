@@ -10,6 +10,9 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <poll.h>
@@ -186,6 +189,17 @@ bool QtSerialLink::FinishOutput()
         Lose();
         return false;
     }
+#elif defined(Q_OS_WIN)
+    // Qt's queue is empty, but the driver may still hold the end of the
+    // frame, and closing the port would cut it off: wait until it is sent.
+    // A driver that cannot flush says so, and has nothing held back.
+    if (!::FlushFileBuffers(port_.handle())) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED) {
+            Lose();
+            return false;
+        }
+    }
 #endif
     return true;
 }
@@ -245,6 +259,8 @@ QList<PortDevice> QtSerialLink::SystemSerialPorts()
     std::sort(devices.begin(), devices.end(),
               [](const PortDevice& a, const PortDevice& b) { return a.Number < b.Number; });
     return devices;
+#elif defined(Q_OS_MACOS)
+    return NumberInNaturalOrder(CalloutDevicesOnly(devices));
 #else
     return NumberInNaturalOrder(devices);
 #endif
