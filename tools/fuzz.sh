@@ -30,8 +30,14 @@ replay=("$root"/fuzz/corpus/*)
 for input in "${regressions[@]}"; do
   [ "$(basename "$input")" = README.md ] || replay+=("$input")
 done
-echo "fuzz: replaying ${#replay[@]} saved inputs"
-"$target" -runs=0 "${replay[@]}" 2>&1 | tail -n 2
+# Only a failure's own output is shown: libFuzzer's notes about replaying
+# are no news.
+if ! out="$("$target" -runs=0 "${replay[@]}" 2>&1)"; then
+  echo "$out" | tail -n 40 >&2
+  echo "fuzz: a saved input fails" >&2
+  exit 1
+fi
+echo "fuzz: replayed ${#replay[@]} saved inputs, none failed"
 
 echo "fuzz: fuzzing for ${seconds} s"
 "$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \

@@ -25,7 +25,7 @@ if [ "${1:-}" = "--test" ]; then
     libbenchmark-dev      # benchmarks
     clang libclang-rt-dev # fuzzing
     clang-format          # the formatting check
-    dpkg-dev lintian appstream desktop-file-utils  # the package checks
+    dpkg-dev file lintian appstream desktop-file-utils  # the package checks (cpack -G DEB needs file)
   )
 fi
 
@@ -41,6 +41,11 @@ cannot_install() {
     echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}"
   } >&2
   exit 1
+}
+
+# apt's first error line in a log, or its last line.
+first_problem() {
+  grep -m1 -E '^(Err:[0-9]+|E:|W:) ' "$1" || tail -n 1 "$1"
 }
 
 install_missing() {
@@ -62,11 +67,16 @@ install_missing() {
     [ -z "$(find "$lists" "$lists/partial" -maxdepth 1 -mmin -1440 \( -name '*_Packages*' -o -name partial \) 2>/dev/null)" ]; then
     echo "Refreshing the package lists…"
     "${as_root[@]}" apt-get update -qq >"$log" 2>&1 ||
-      cannot_install "the package lists could not be refreshed ($(grep -m1 -E '^(E|Err|W):' "$log" || tail -n 1 "$log"))"
+      cannot_install "the package lists could not be fetched ($(first_problem "$log"))"
+    # apt-get update succeeds when it fetched nothing (an unreachable
+    # mirror is a warning to it): keep what it said for a failed install.
+    fetch_problem="$(grep -m1 -E '^(Err:[0-9]+|W:|E:) .*(fetch|resolv|connect|Could not)' "$log" || true)"
   fi
   echo "Installing: ${missing[*]}"
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$log" 2>&1 ||
-    cannot_install "apt-get failed ($(grep -m1 '^E:' "$log" || tail -n 1 "$log"))"
+  if ! "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+    [ -z "${fetch_problem:-}" ] || cannot_install "the package lists could not be fetched ($fetch_problem)"
+    cannot_install "apt-get failed ($(first_problem "$log"))"
+  fi
   rm -f "$log"
 }
 
