@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -174,13 +173,7 @@ void GridTextBox::SetGridText(const QString& text)
         replacedBytes_ = 0;
     }
     replacedBytes_ += held;
-    ReplaceText(text, [this](const QString& grouped) {
-        QTextCursor cursor(document());
-        cursor.beginEditBlock();
-        cursor.select(QTextCursor::Document);
-        cursor.insertText(grouped);
-        cursor.endEditBlock();
-    });
+    ReplaceText(text, true);
     SeparateNextEdit();
     moveCursor(QTextCursor::Start);
 }
@@ -194,19 +187,28 @@ void GridTextBox::SeparateNextEdit()
 
 void GridTextBox::ResetGridText(const QString& text)
 {
-    ReplaceText(text, [this](const QString& grouped) { setPlainText(grouped); });
+    ReplaceText(text, false);
     replacedBytes_ = 0;
 }
 
+// The whole text, as one step of the history or with no history at all.
 // Lines are broken anywhere before Qt lays out a text with a long word, and
 // between words again only once the old text, which may hold one, is gone.
-void GridTextBox::ReplaceText(const QString& text, const std::function<void(const QString&)>& replace)
+void GridTextBox::ReplaceText(const QString& text, bool asStep)
 {
     const bool longWords = LongestWord(text) > LongestWrappedWord;
     if (longWords)
         BreakAnywhere(true);
     replacing_ = true;
-    replace(GroupedLines(text));
+    if (asStep) {
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(GroupedLines(text));
+        cursor.endEditBlock();
+    } else {
+        setPlainText(GroupedLines(text));
+    }
     replacing_ = false;
     BreakAnywhere(longWords);
 }

@@ -7,8 +7,6 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include <functional>
-
 class QMimeData;
 
 // The first local file among what is being dropped, or empty text.
@@ -70,7 +68,7 @@ private:
     void SetCaretBlinking();
     void SeparateNextEdit();
     void PassKey(QKeyEvent* event);
-    void ReplaceText(const QString& text, const std::function<void(const QString&)>& replace);
+    void ReplaceText(const QString& text, bool asStep);
     void BreakAnywhere(bool anywhere);
 
     QList<QAction*> menuActions_;
