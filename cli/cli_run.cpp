@@ -84,6 +84,16 @@ QString SceneOutcome(const JobResult& job, DeviceJob::Kind kind, int n)
     return u"Scene %1: the same"_s.arg(n);
 }
 
+// The scene files a restore or a verify reads; a folder with none to
+// read is a failure before anything is sent.
+JobFolder ReadFolder(const QString& folder, const QString& verb)
+{
+    JobFolder read = ReadJobFolder(folder, verb);
+    if (!read.Refusal.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed, read.Refusal};
+    return read;
+}
+
 }  // namespace
 
 int StatusFor(const Failure& failure)
@@ -231,11 +241,8 @@ void CliRun::Backup()
 
 void CliRun::Restore()
 {
-    const JobFolder read = ReadJobFolder(options_.Folder, u"send"_s);
-    if (!read.Refusal.isEmpty())
-        throw Failure{FailureNumber::FileReadFailed, read.Refusal};
+    const JobFolder read = ReadFolder(options_.Folder, u"send"_s);
     const SceneFolder& found = read.Found;
-    const QString where = read.Where;
     const QString skipped = read.Skipped;
     const bool readBack = !options_.NoVerify;
     RunJob([&] { session_.Restore(found.Scenes, readBack); },
@@ -251,9 +258,7 @@ void CliRun::Restore()
 
 void CliRun::Verify()
 {
-    const JobFolder read = ReadJobFolder(options_.Folder, u"check"_s);
-    if (!read.Refusal.isEmpty())
-        throw Failure{FailureNumber::FileReadFailed, read.Refusal};
+    const JobFolder read = ReadFolder(options_.Folder, u"check"_s);
     const SceneFolder& found = read.Found;
     const QString where = read.Where;
     const QString skipped = read.Skipped;
