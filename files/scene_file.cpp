@@ -88,24 +88,48 @@ SceneBytes Lire(const QString& Fichier)
     return bytes;
 }
 
+namespace {
+
+Failure WriteFailed(const QString& path, const QString& why)
+{
+    return {
+        FileWriteFailed,
+        u"The scene could not be saved to \"%1\": %2. Any file that was there is unchanged."_s.arg(Shown(path), why)};
+}
+
+}  // namespace
+
+void CheckSceneTarget(const QString& Fichier)
+{
+    // Only a regular file is replaced: a new file put in place of a named
+    // pipe, a device or a socket would take that away from whatever uses
+    // it (a root cron job writing to /dev/null would replace it).
+    const FileKind kind = KindOf(Fichier);
+    if (kind == FileKind::UnreadableName)
+        throw WriteFailed(Fichier, u"its name cannot be read in this system's encoding"_s);
+    if (kind != FileKind::Regular && kind != FileKind::Missing)
+        throw WriteFailed(Fichier, u"that is %1, not a scene file"_s.arg(KindName(kind)));
+}
+
 void Ecrire(const QString& Fichier, const SceneBytes& TEXTE)
 {
-    const auto failed = [&](const QString& why) {
-        return Failure{FileWriteFailed,
-                       u"The scene could not be saved to \"%1\": %2. Any file that was there is unchanged."_s.arg(
-                           Shown(Fichier), why)};
-    };
-    if (QFileInfo(Fichier).isDir())
-        throw failed(u"that is a folder"_s);
+    const auto failed = [&](const QString& why) { return WriteFailed(Fichier, why); };
+    CheckSceneTarget(Fichier);
     QSaveFile file(WriteTarget(Fichier));
     // Never fall back to cutting the old file short and writing into it.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         throw failed(file.errorString());
-    if (file.write(TEXTE) != TEXTE.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        throw failed(why);
+    // A short write (a disk that fills up) gives no reason; writing the rest
+    // does, in the system's words.
+    for (qsizetype written = 0; written < TEXTE.size();) {
+        const qint64 n = file.write(TEXTE.constData() + written, TEXTE.size() - written);
+        if (n <= 0) {
+            const QString why = file.errorString();
+            file.cancelWriting();
+            throw failed(why);
+        }
+        written += n;
     }
     if (!file.commit())
         throw failed(file.errorString());

@@ -23,8 +23,13 @@ QString UnreadableNameMessage(const QString& path);
 // file is an empty scene.
 SceneBytes Lire(const QString& Fichier);
 
+// Throws the failure Ecrire would for Fichier when it names something that
+// is never replaced: a folder, a named pipe, a device or a socket.
+void CheckSceneTarget(const QString& Fichier);
+
 // Writes TEXTE as the whole new contents of Fichier. The old file stays whole
 // until the new one is complete (written beside it, then renamed over it),
 // keeps its permissions, and a symbolic link is followed to the file it
-// names. Throws Failure, naming the file and the reason.
+// names. Only a regular file is replaced: a folder, a named pipe, a device
+// or a socket is left alone. Throws Failure, naming the file and the reason.
 void Ecrire(const QString& Fichier, const SceneBytes& TEXTE);

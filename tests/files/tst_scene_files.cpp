@@ -8,9 +8,15 @@
 #include "support/files.h"
 #include "support/window_fixture.h"
 
+#include "platform/file_kind.h"
+
+#include <cstring>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -119,38 +125,54 @@ private Q_SLOTS:
 
     void aFailedSaveIsReportedAndKeepsTheOldFile()
     {
-        // Names that fail for root too: a missing folder, a folder, an existing
-        // file whose name leaves no room for the file written beside it; and,
-        // where a small disk can be mounted, a scene larger than the disk.
+        // Names that fail for root too, each for its reason: a missing
+        // folder; a folder, a named pipe and a socket, which are never
+        // replaced; an existing file whose name leaves no room for the file
+        // written beside it; and where a small disk can be mounted, a scene
+        // larger than the disk, and a device node made there.
         const QString longName = Path(QString(250, u'n') + u".bin"_s), mount = Path(u"small"_s);
-        const QString onSmallDisk = mount + u"/scene.bin"_s;
-        QStringList targets{Path(u"no-such-folder/x.bin"_s), dir_->path(), longName};
+        const QString fifo = Path(u"fifo.bin"_s), socket = Path(u"socket.bin"_s), node = mount + u"/null.bin"_s;
+        QList<std::pair<QString, QString>> targets{{Path(u"no-such-folder/x.bin"_s), u"*"_s},
+                                                   {dir_->path(), u"that is a folder, not a scene file"_s},
+                                                   {fifo, u"that is a named pipe, not a scene file"_s},
+                                                   {socket, u"that is a socket, not a scene file"_s},
+                                                   {longName, u"*"_s}};
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path - 1);
+        QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        const auto closeSocket = qScopeGuard([&] { ::close(listening); });
         QVERIFY(QDir().mkpath(mount));
         const bool mounted =
             QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mount}) == 0;
         const auto unmount = qScopeGuard([&] { mounted&& QProcess::execute(u"umount"_s, {mount}); });
-        if (mounted)
-            targets << onSmallDisk;
+        if (mounted && ::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+            targets << std::pair(mount + u"/scene.bin"_s, u"No space left on device"_s)
+                    << std::pair(node, u"that is a device, not a scene file"_s);
         else
-            qWarning("cannot mount a small tmpfs here (needs root and mount rights): full disk not tried");
+            QWARN("cannot mount a small tmpfs here (needs root): a full disk and a device node not tried");
         const QByteArray old(20 * 1024, '\x05');
-        for (const QString& target : {longName, onSmallDisk})
+        for (const QString& target : {longName, mount + u"/scene.bin"_s})
             Put(target, old);
         w_.Form->SetGridText(FormatSceneGrid(QByteArray(80 * 1024, '\x06')));
-        for (const QString& target : targets) {
+        for (const auto& [target, why] : targets) {
             w_.Dialogs = FakeDialogService{};
             CLICK(w_, Command5, target);
-            const QString failed =
-                u"Save Scene|The scene could not be saved to \"%1\"*|48"_s.arg(QDir::toNativeSeparators(target));
+            const QString failed = u"Save Scene|The scene could not be saved to \"%1\": %2. Any file that was there is "
+                                   "unchanged.|48"_s.arg(QDir::toNativeSeparators(target), why);
             if (QFileInfo::exists(target))
                 VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|File already exists. Overwrite?|36"_s, failed);
             else
                 VERIFY_SAID(w_.Dialogs, failed);
         }
         QCOMPARE(Contents(longName), old);
+        QVERIFY(KindOf(fifo) == FileKind::Pipe && KindOf(socket) == FileKind::Socket);
         if (mounted) {
-            QCOMPARE(Contents(onSmallDisk), old);
-            QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no leftovers
+            QCOMPARE(Contents(mount + u"/scene.bin"_s), old);
+            QVERIFY(KindOf(node) == FileKind::Device);
+            QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);  // no leftovers
         }
     }
 
