@@ -46,7 +46,8 @@ int Number(const QString& text)
 
 QString CliUsage()
 {
-    return uR"(Usage: brindlewick-cli [--port N | --device PATH] [--quiet | --verbose] COMMAND ...
+    return uR"(Usage: brindlewick-cli [--port N | --device PATH] [--quiet | --verbose]
+                       [--frame-gap SECONDS] COMMAND ...
 
 Talks to a scene-storing device on a serial line, as the Brindlewick window
 does, with no one at the screen.
@@ -70,13 +71,17 @@ Options:
   --device PATH             the serial device itself (/dev/ttyUSB0, COM3)
   --quiet                   no progress line
   --verbose                 one line per scene
+  --frame-gap SECONDS       the quiet kept after each scene stored on the
+                            device before anything more is written, and
+                            before the program ends (0.05 to 10; default 1)
   --help                    this text
   --version                 the program's version
 
 Exit status: 0 done (and, for restore and verify, everything matches); 1 the
-device did not answer where a scene was expected, or a scene differs or is
-missing; 2 usage; 3 the port could not be opened or was lost; 4 a file could
-not be read or written; 130 interrupted.
+device did not answer where a scene was expected (for backup: no number
+answered), or a scene differs or is missing; 2 usage; 3 the port could not be
+opened or was lost; 4 a file could not be read or written (for restore and
+verify: files were skipped), or an output was closed; 130 interrupted.
 )"_s;
 }
 
@@ -88,12 +93,13 @@ CliOptions ParseCli(const QStringList& arguments)
     const QCommandLineOption device(u"device"_s, {}, u"PATH"_s);
     const QCommandLineOption quiet(u"quiet"_s);
     const QCommandLineOption verbose(u"verbose"_s);
+    const QCommandLineOption frameGap(u"frame-gap"_s, {}, u"SECONDS"_s);
     const QCommandLineOption scenes(u"scenes"_s, {}, u"LIST"_s);
     const QCommandLineOption force(u"force"_s);
     const QCommandLineOption noVerify(u"no-verify"_s);
     const QCommandLineOption help(QStringList{u"help"_s, u"h"_s});
     const QCommandLineOption version(u"version"_s);
-    parser.addOptions({port, device, quiet, verbose, scenes, force, noVerify, help, version});
+    parser.addOptions({port, device, quiet, verbose, frameGap, scenes, force, noVerify, help, version});
     if (!parser.parse(arguments)) {
         options.Error = parser.errorText();
         return options;
@@ -133,6 +139,14 @@ CliOptions ParseCli(const QStringList& arguments)
     options.Device = parser.value(device);
     if (parser.isSet(device) && options.Device.isEmpty())
         return fail(u"--device wants the path of a serial device."_s);
+    if (parser.isSet(frameGap)) {
+        bool ok = false;
+        options.FrameGap = parser.value(frameGap).toDouble(&ok);
+        if (!ok || !(options.FrameGap >= FramePacer::ShortestGap && options.FrameGap <= FramePacer::LongestGap))
+            return fail(u"--frame-gap wants seconds from %1 to %2, not \"%3\"."_s.arg(FramePacer::ShortestGap)
+                            .arg(FramePacer::LongestGap)
+                            .arg(parser.value(frameGap)));
+    }
     if (parser.isSet(port) && (options.Port = Number(parser.value(port))) == 0)
         return fail(u"--port wants a serial port number from 1 to 255, not \"%1\"."_s.arg(parser.value(port)));
     switch (shape.What) {

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "link/frame_pacer.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,12 +17,13 @@ struct CliOptions {
     QString Device;      // --device: the device itself, instead of a port number
     bool Quiet = false;  // no progress line
     bool Verbose = false;
-    int Scene = 0;          // send, receive: the scene number
-    QString File;           // send, receive: the file, "-" for standard input or output
-    QString Folder;         // backup, restore, verify
-    QList<int> Scenes;      // backup --scenes, 1-255 by default
-    bool Force = false;     // backup: replace files already there
-    bool NoVerify = false;  // restore: send only
+    double FrameGap = FramePacer::DefaultGap;  // --frame-gap: the quiet after each store frame
+    int Scene = 0;                             // send, receive: the scene number
+    QString File;                              // send, receive: the file, "-" for standard input or output
+    QString Folder;                            // backup, restore, verify
+    QList<int> Scenes;                         // backup --scenes, 1-255 by default
+    bool Force = false;                        // backup: replace files already there
+    bool NoVerify = false;                     // restore: send only
     bool Help = false;
     bool Version = false;
     QString Error;  // why the arguments cannot be run; empty when they can

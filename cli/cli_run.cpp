@@ -18,6 +18,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+
+#include <cmath>
 
 #include <cstdio>
 
@@ -33,16 +36,17 @@ QString Shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-// The file's scene, or standard input's for "-".
+// The file's scene, or standard input's for "-", read to its end.
 SceneBytes ReadScene(const QString& path)
 {
     if (path != u"-")
         return Lire(path);
     UseBinaryMode(stdin);
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        throw Failure{FailureNumber::FileReadFailed, u"Standard input could not be read."_s};
-    const SceneBytes bytes = input.read(MaxSceneBytes + 1);
+    const InputRead input = ReadToEnd(stdin, MaxSceneBytes);
+    if (!input.Error.isEmpty())
+        throw Failure{FailureNumber::FileReadFailed,
+                      u"Standard input could not be read (%1), so nothing was sent."_s.arg(input.Error)};
+    const SceneBytes& bytes = input.Bytes;
     if (bytes.size() > MaxSceneBytes)
         throw Failure{FailureNumber::FileTooLarge,
                       u"Standard input holds more than a scene can (%1 bytes at most), so nothing was sent."_s.arg(
@@ -136,23 +140,42 @@ void CliRun::Start()
 
 void CliRun::Interrupt()
 {
-    if (std::exchange(interrupted_, true) || finished_)
+    if (std::exchange(interrupted_, true) || finished_ || outputClosed_)
         return;
+    Stop(u"Interrupted"_s);
+}
+
+void CliRun::OutputClosed()
+{
+    if (std::exchange(outputClosed_, true) || finished_ || interrupted_)
+        return;
+    Stop(u"An output was closed"_s);
+}
+
+void CliRun::Stop(const QString& why)
+{
     switch (session_.Now()) {
-    case DeviceSession::Activity::Sending: Say(u"Interrupted: stopping once the scene has left…"_s); break;
+    case DeviceSession::Activity::Sending: Say(why + u": stopping once the scene has left…"_s); break;
     case DeviceSession::Activity::Waiting:
     case DeviceSession::Activity::Collecting:
         // Nothing is written until the reply is whole: dropping it cuts nothing.
         session_.ShutDown();
-        Say(u"Interrupted: nothing was received."_s);
-        Finish(ExitStatus::Interrupted);
+        Say(why + u": nothing was received."_s);
+        Finish(StoppedStatus(ExitStatus::Done));
         break;
-    case DeviceSession::Activity::Idle: Finish(ExitStatus::Interrupted); break;
+    case DeviceSession::Activity::Idle: Finish(StoppedStatus(ExitStatus::Done)); break;
     default:
-        Say(u"Interrupted: stopping once scene %1 is over…"_s.arg(session_.JobScene()));
+        Say(why + u": stopping once scene %1 is over…"_s.arg(session_.JobScene()));
         session_.Progress().AskToStop();
         break;
     }
+}
+
+int CliRun::StoppedStatus(int status) const
+{
+    if (interrupted_)
+        return ExitStatus::Interrupted;
+    return outputClosed_ ? ExitStatus::FileProblem : status;
 }
 
 void CliRun::Ports()
@@ -181,12 +204,15 @@ void CliRun::Send()
     session_.Send(options_.Scene, SendFrame(options_.Scene, scene), [this](const std::optional<Failure>& failure) {
         if (failure)
             Say(failure->Description);
-        Finish(interrupted_ ? ExitStatus::Interrupted : failure ? StatusFor(*failure) : ExitStatus::Done);
+        Finish(failure && !interrupted_ ? StatusFor(*failure) : StoppedStatus(ExitStatus::Done));
     });
 }
 
 void CliRun::Receive()
 {
+    // Nothing is fetched that could not be written.
+    if (options_.File != u"-")
+        CheckSceneTarget(options_.File);
     connect(&session_, &DeviceSession::ReceiveEnded, this, [this](const ReplyEnd& end) {
         switch (end.How) {
         case ReplyEnd::Going: return;
@@ -195,7 +221,7 @@ void CliRun::Receive()
                 Say(failure.Description);
                 return Finish(ExitStatus::FileProblem);
             }
-            return Finish(ExitStatus::Done);
+            return Finish(StoppedStatus(ExitStatus::Done));
         case ReplyEnd::NoReply: Say(u"Connection Failed"_s); return Finish(ExitStatus::Mismatch);
         case ReplyEnd::TooLong:
             Say(u"The device sent more than a scene can hold (%1 bytes) without pausing, so the reply was "
@@ -228,7 +254,7 @@ void CliRun::Backup()
     const QString where = Shown(dir.absolutePath());
     RunJob([&] { session_.BackUp(options_.Scenes, dir.absolutePath()); },
            [this, dir, where](const JobResult& job) {
-               return Summarize(u"backup"_s, job, [&](const JobResult& shown) {
+               const int status = Summarize(u"backup"_s, job, [&](const JobResult& shown) {
                    QStringList stale;
                    for (const int n : job.Silent) {
                        if (QFileInfo::exists(dir.filePath(SceneFileName(n))))
@@ -236,6 +262,12 @@ void CliRun::Backup()
                    }
                    return BackupSummary(shown, where, stale);
                });
+               if (status != ExitStatus::Done || !job.Done.isEmpty() || job.Silent.isEmpty())
+                   return status;
+               // Said even with --quiet: a nightly backup that saves nothing must not pass unseen.
+               Say(u"No number answered, so nothing was saved. Check that the device is on and connected to %1, "
+                   "then try again."_s.arg(serial_.PortName()));
+               return ExitStatus::Mismatch;
            });
 }
 
@@ -243,16 +275,16 @@ void CliRun::Restore()
 {
     const JobFolder read = ReadFolder(options_.Folder, u"send"_s);
     const SceneFolder& found = read.Found;
-    const QString skipped = read.Skipped;
+    const QStringList skipped = found.Skipped;
     const bool readBack = !options_.NoVerify;
     RunJob([&] { session_.Restore(found.Scenes, readBack); },
            [this, readBack, skipped](const JobResult& job) {
                const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
                const int status = Summarize(u"restore"_s, job, [&](const JobResult& shown) {
                    const QString head = RestoreHead(shown, readBack);
-                   return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + SentAgain(shown) + skipped;
+                   return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + SentAgain(shown);
                });
-               return status == ExitStatus::Done && !differ.isEmpty() ? ExitStatus::Mismatch : status;
+               return FolderStatus(status, skipped, differ);
            });
 }
 
@@ -261,17 +293,30 @@ void CliRun::Verify()
     const JobFolder read = ReadFolder(options_.Folder, u"check"_s);
     const SceneFolder& found = read.Found;
     const QString where = read.Where;
-    const QString skipped = read.Skipped;
+    const QStringList skipped = found.Skipped;
     const qsizetype total = found.Scenes.size();
     RunJob([&] { session_.Verify(found.Scenes); },
            [this, total, where, skipped](const JobResult& job) {
                const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
                const int status = Summarize(u"verify"_s, job, [&](const JobResult& shown) {
                    const QString head = VerifyHead(shown, total, where);
-                   return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + skipped;
+                   return differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n');
                });
-               return status == ExitStatus::Done && !differ.isEmpty() ? ExitStatus::Mismatch : status;
+               return FolderStatus(status, skipped, differ);
            });
+}
+
+int CliRun::FolderStatus(int status, const QStringList& skipped, const QStringList& differ)
+{
+    // Files that were not sent or checked make the whole less than it should
+    // be, whatever came of the rest.
+    if (!skipped.isEmpty())
+        Say(u"Skipped: %1."_s.arg(skipped.join(u", ")));
+    if (status != ExitStatus::Done)
+        return status;
+    if (!skipped.isEmpty())
+        return ExitStatus::FileProblem;
+    return differ.isEmpty() ? status : ExitStatus::Mismatch;
 }
 
 void CliRun::RunJob(const std::function<void()>& start, const std::function<int(const JobResult&)>& report)
@@ -293,12 +338,14 @@ int CliRun::Summarize(const QString& name, const JobResult& job, const std::func
     shown.Cancelled = false;
     if (!job.Stopped.isEmpty())
         Say(u"The %1 stopped at scene %2: %3"_s.arg(name).arg(job.StoppedAt).arg(job.Stopped));
-    else if (job.Cancelled)
+    else if (job.Cancelled && interrupted_)
         Say(u"The %1 was interrupted between two scenes."_s.arg(name));
+    else if (job.Cancelled)
+        Say(u"The %1 stopped between two scenes, as an output was closed."_s.arg(name));
     Print(text(shown) + u'\n');
     if (!job.Stopped.isEmpty())
         return StatusFor(Failure{job.StoppedBy, job.Stopped});
-    return interrupted_ ? ExitStatus::Interrupted : ExitStatus::Done;
+    return StoppedStatus(ExitStatus::Done);
 }
 
 void CliRun::ShowProgress()
@@ -307,8 +354,8 @@ void CliRun::ShowProgress()
         return;
     const WorkProgress& progress = session_.Progress();
     const QString line = progress.Over ? QString() : QString(progress.Text).replace(u'\n', u"   "_s);
-    std::fprintf(stderr, "\r%s\033[K", qPrintable(line));
-    std::fflush(stderr);
+    if (std::fprintf(stderr, "\r%s\033[K", qPrintable(line)) < 0 || std::fflush(stderr) != 0)
+        OutputClosed();
 }
 
 void CliRun::SceneEnded(int sceneNumber)
@@ -321,20 +368,26 @@ void CliRun::Finish(int status)
 {
     if (std::exchange(finished_, true))
         return;
-    Q_EMIT Finished(status);
+    // After a store frame the next run may write as soon as this one ends:
+    // the line falls quiet first, so that the device tells the frames apart.
+    const double quiet = session_.SecondsToQuiet();
+    if (quiet <= 0)
+        return Q_EMIT Finished(status);
+    QTimer::singleShot(static_cast<int>(std::ceil(quiet * 1000)), this, [this, status] { Q_EMIT Finished(status); });
 }
 
 void CliRun::Say(const QString& message)
 {
     // A progress line is cleared first, so that the message stands alone.
-    std::fprintf(stderr, "%s%s\n", progressLine_ ? "\r\033[K" : "", qPrintable(message));
-    std::fflush(stderr);
+    if (std::fprintf(stderr, "%s%s\n", progressLine_ ? "\r\033[K" : "", qPrintable(message)) < 0 ||
+        std::fflush(stderr) != 0)
+        return OutputClosed();
     if (progressLine_ && !session_.Progress().Over)
         ShowProgress();
 }
 
 void CliRun::Print(const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
+    if (std::fputs(text.toLocal8Bit().constData(), stdout) < 0 || std::fflush(stdout) != 0)
+        OutputClosed();
 }

@@ -21,7 +21,7 @@ inline constexpr int Done = 0;
 inline constexpr int Mismatch = 1;  // no reply where a scene was expected, or a scene differs
 inline constexpr int Usage = 2;
 inline constexpr int PortProblem = 3;
-inline constexpr int FileProblem = 4;
+inline constexpr int FileProblem = 4;  // or files skipped, or an output closed
 inline constexpr int Interrupted = 130;
 }  // namespace ExitStatus
 
@@ -41,6 +41,9 @@ public:
     // Stops after the exchange in flight, as the window's Cancel does; a
     // frame is never cut. The status is then Interrupted.
     void Interrupt();
+    // Standard output or error has closed (its reader is gone): stops as an
+    // interrupt does, and the status is then FileProblem.
+    void OutputClosed();
 
 Q_SIGNALS:
     void Finished(int status);
@@ -59,6 +62,13 @@ private:
     // the job first, on standard error. Returns the status they mean.
     int Summarize(const QString& name, const JobResult& job, const std::function<QString(const JobResult&)>& text);
     void Configure();
+    // Stops after the exchange in flight; why goes first in what is said.
+    void Stop(const QString& why);
+    // The status a job that ran to its end gives, but for how it was stopped.
+    int StoppedStatus(int status) const;
+    // The status of a restore or a verify, with the files it skipped, which
+    // are named, and the scenes that differ.
+    int FolderStatus(int status, const QStringList& skipped, const QStringList& differ);
     void ShowProgress();
     void SceneEnded(int sceneNumber);
     void Finish(int status);
@@ -70,5 +80,6 @@ private:
     SerialLink& serial_;
     bool progressLine_ = false;  // a progress line is shown, on a terminal
     bool interrupted_ = false;
+    bool outputClosed_ = false;
     bool finished_ = false;
 };

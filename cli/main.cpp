@@ -56,15 +56,22 @@ int main(int argc, char* argv[])
         return ExitStatus::Usage;
     }
 
+    SurviveClosedOutput();
     QtSerialLink serial(options.Device.isEmpty() ? QtSerialLink::PortLister(QtSerialLink::SystemSerialPorts)
                                                  : DeviceLister(options.Device));
+    if (!options.Device.isEmpty())
+        serial.NameByDevice(options.Device);
     MonotonicClock clock;
     ExchangeFields fields;
     DeviceSession session(serial, clock, fields);
+    session.SetFrameGap(options.FrameGap);
     CliRun run(options, session, serial);
     InterruptWatcher interrupts;
     QObject::connect(&interrupts, &InterruptWatcher::Interrupted, &run, &CliRun::Interrupt);
-    QObject::connect(&run, &CliRun::Finished, &app, [](int status) { QCoreApplication::exit(status); });
+    QObject::connect(&run, &CliRun::Finished, &app, [&interrupts](int status) {
+        interrupts.Done();
+        QCoreApplication::exit(status);
+    });
     // Standard input is read before the interrupts are taken over, so that
     // Ctrl+C still ends a program waiting for it.
     QTimer::singleShot(0, &run, [&] {

@@ -99,6 +99,7 @@ std::optional<Failure> DeviceJob::Fetched(const ReplyEnd& end)
             return failure;
         }
         result_.Done << n;
+        repliedBytes_ += end.Bytes.size();
         break;
     case Kind::Fetch:
         if (replied)
@@ -174,4 +175,23 @@ QString DeviceJob::StepText() const
     case Phase::Recheck: return u"Reading scene %1 back again %2"_s.arg(n).arg(count) + tally;
     }
     return {};
+}
+
+DeviceJob::Work DeviceJob::Ahead() const
+{
+    Work work;
+    const qint64 replyGuess = result_.Done.isEmpty() ? 0 : repliedBytes_ / result_.Done.size();
+    for (qsizetype i = index_; i < scenes_.size(); ++i) {
+        const qint64 size = kind_ == Kind::Backup ? replyGuess : scenes_[i].second.size();
+        const Phase from = i == index_ ? phase_ : (kind_ == Kind::Restore ? Phase::Send : Phase::Check);
+        if (from == Phase::Send || from == Phase::Resend) {
+            work.LineBytes += 3 + size;
+            ++work.StoreFrames;
+        }
+        if (kind_ != Kind::Restore || readBack_) {
+            work.LineBytes += 3 + size;
+            ++work.Fetches;
+        }
+    }
+    return work;
 }

@@ -43,6 +43,12 @@ struct JobResult {
 class DeviceJob {
 public:
     enum class Kind { Backup, Restore, Verify, Fetch };
+    // What is left to do, for an estimate of the time it takes.
+    struct Work {
+        qint64 LineBytes = 0;  // frames still to write and replies still to come
+        int StoreFrames = 0;   // each followed by the frame gap
+        int Fetches = 0;       // each ended by the reply's second of silence
+    };
     struct Step {
         enum What { Send, Fetch, Over } Do = Over;
         int Number = 0;
@@ -80,6 +86,9 @@ public:
     qsizetype Total() const { return scenes_.size(); }
     // The step in flight and the tally so far, for a progress dialog.
     QString StepText() const;
+    // From the step in flight on. A backup's replies are counted as long as
+    // those so far.
+    Work Ahead() const;
     const JobResult& Result() const { return result_; }
 
 private:
@@ -95,5 +104,6 @@ private:
     bool readBack_ = false;
     qsizetype index_ = 0;
     Phase phase_ = Phase::Check;
+    qint64 repliedBytes_ = 0;  // backup: what the replies saved so far held
     JobResult result_;
 };

@@ -10,6 +10,8 @@
 
 #include <QDir>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -17,13 +19,16 @@ namespace {
 using FailureNumber::DeviceBusy;
 using FailureNumber::PortLost;
 using FailureNumber::SendCancelled;
-// What is left to wait, from how long the steps so far took.
-QString TimeLeft(double elapsed, qsizetype done, qsizetype total)
+QString TimeLeft(double seconds)
 {
-    if (done == 0)
-        return {};
-    const auto seconds = static_cast<qint64>(elapsed * static_cast<double>(total - done) / static_cast<double>(done));
-    return seconds < 90 ? u"About %1 s left."_s.arg(seconds + 1) : u"About %1 min left."_s.arg((seconds + 59) / 60);
+    const auto whole = static_cast<qint64>(std::ceil(seconds));
+    return whole < 90 ? u"About %1 s left."_s.arg(std::max<qint64>(whole, 1))
+                      : u"About %1 min left."_s.arg((whole + 59) / 60);
+}
+
+int Milliseconds(double seconds)
+{
+    return static_cast<int>(std::ceil(seconds * 1000));
 }
 
 }  // namespace
@@ -33,6 +38,9 @@ DeviceSession::DeviceSession(SerialLink& port, Clock& clock, ExchangeFields& fie
 {
     replyTimer_.setObjectName(u"Timer1"_s);
     replyTimer_.setTimerType(Qt::PreciseTimer);
+    quietTimer_.setSingleShot(true);
+    quietTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&quietTimer_, &QTimer::timeout, this, &DeviceSession::OnLineQuiet);
     connect(&port_, &SerialLink::OnComm, this, &DeviceSession::OnReceive, Qt::QueuedConnection);
     connect(&replyTimer_, &QTimer::timeout, this, &DeviceSession::OnTick);
     connect(&drain_, &FrameDrain::Ended, this, &DeviceSession::FrameLeft);
@@ -69,6 +77,30 @@ double DeviceSession::LineSeconds(qint64 count) const
     return ::LineSeconds(port_, count);
 }
 
+double DeviceSession::SecondsToQuiet() const
+{
+    return pacer_.Wait(clock_.Now());
+}
+
+bool DeviceSession::Held(std::function<void()> write)
+{
+    const double wait = pacer_.Wait(clock_.Now());
+    if (wait <= 0)
+        return false;
+    held_ = std::move(write);
+    quietTimer_.start(Milliseconds(wait));
+    return true;
+}
+
+void DeviceSession::OnLineQuiet()
+{
+    if (!held_)
+        return;
+    if (const double wait = pacer_.Wait(clock_.Now()); wait > 0)
+        return quietTimer_.start(Milliseconds(wait));
+    std::exchange(held_, {})();
+}
+
 void DeviceSession::RefuseIfBusy() const
 {
     if (!Busy())
@@ -92,6 +124,7 @@ void DeviceSession::Configure(int commPort, const std::optional<QString>& settin
         port_.SetPortOpen(false);
     ReplyRule::Abandon(fields_);
     replyTimer_.stop();
+    held_ = {};
     port_.SetCommPort(commPort);
     if (settings)
         port_.SetSettings(*settings);
@@ -102,7 +135,16 @@ void DeviceSession::Receive(int sceneNumber)
     RefuseIfBusy();
     fields_.ReceiveBuffer.clear();
     port_.SetPortOpen(true);
-    BeginExchange(fields_, sceneNumber);
+    ReplyRule::Abandon(fields_);
+    const bool held = Held([this, sceneNumber] {
+        try {
+            BeginExchange(fields_, sceneNumber);
+        } catch (const Failure& failure) {
+            WindowExchangeEnded(Failed(fields_, failure.Description));
+        }
+    });
+    if (!held)
+        BeginExchange(fields_, sceneNumber);
 }
 
 void DeviceSession::BeginExchange(ExchangeFields& fields, int sceneNumber)
@@ -137,7 +179,15 @@ void DeviceSession::OnReceive()
 void DeviceSession::OnTick()
 {
     ExchangeFields& fields = JobFetching() ? jobFields_ : fields_;
-    const ReplyEnd end = ReplyRule::Look(fields, clock_.Now());
+    // After a stall the tick can come before the port's notification of
+    // bytes that came in time: what the port holds continues the reply, and
+    // what its driver holds is read before the silence is judged.
+    bool more = false;
+    ReplyEnd end = TakeWaiting(fields, more);
+    if (more)
+        return replyTimer_.start(1);
+    if (end.How == ReplyEnd::Going)
+        end = ReplyRule::Look(fields, clock_.Now());
     if (end.How == ReplyEnd::Going && fields.LastReceiveTime != 0) {
         replyTimer_.start(ReplyRule::MsToSilence(fields, clock_.Now()));
         return;
@@ -155,18 +205,38 @@ ReplyEnd DeviceSession::Arrival(ExchangeFields& fields)
         if (fields.LastReceiveTime == 0)
             return {};
         return Failed(fields,
-                      u"Serial port %1 was lost during the exchange, so no scene was received. Check that the "
-                      "adapter is plugged in, then try again."_s.arg(port_.CommPort()));
+                      u"%1 was lost during the exchange, so no scene was received. Check that the adapter is "
+                      "plugged in, then try again."_s.arg(port_.PortName()));
     }
     if (port_.CommEvent() != CommEventCode::Receive || !port_.PortOpen())
         return {};
     try {
-        const ReplyEnd end = ReplyRule::Arrive(fields, port_.Input(), clock_.Now());
+        // Bytes a tick has already taken leave nothing for their notification.
+        const QByteArray bytes = port_.Input();
+        if (bytes.isEmpty())
+            return {};
+        const ReplyEnd end = ReplyRule::Arrive(fields, bytes, clock_.Now());
         if (end.How == ReplyEnd::Going)
             replyTimer_.start(ReplyRule::MsToSilence(fields, clock_.Now()));
         else
             replyTimer_.stop();
         return end;
+    } catch (const Failure& failure) {
+        return Failed(fields, failure.Description);
+    }
+}
+
+ReplyEnd DeviceSession::TakeWaiting(ExchangeFields& fields, bool& more)
+{
+    more = false;
+    if (fields.LastReceiveTime == 0 || !port_.PortOpen())
+        return {};
+    try {
+        const QByteArray waiting = port_.Input();
+        if (!waiting.isEmpty())
+            return ReplyRule::Arrive(fields, waiting, clock_.Now());
+        more = port_.InBufferCount() > 0;
+        return {};
     } catch (const Failure& failure) {
         return Failed(fields, failure.Description);
     }
@@ -199,9 +269,17 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
     fields_.AwaitingReply = true;
     fields_.LastReceiveTime = 0;
     replyTimer_.stop();
+    frameScene_ = sceneNumber;
+    const bool held = Held([this, sceneNumber, frame] {
+        try {
+            StartFrame(sceneNumber, frame);
+        } catch (const Failure& failure) {
+            FinishSend(failure);
+        }
+    });
     try {
-        frameScene_ = sceneNumber;
-        drain_.Start(frame);
+        if (!held)
+            StartFrame(sceneNumber, frame);
     } catch (const Failure&) {
         CloseQuietly(true);
         throw;
@@ -215,13 +293,34 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
 
 void DeviceSession::ShowSent(qint64 sent, qint64 total)
 {
+    // Until the device has taken it: the frame on the line, then the gap.
     if (mode_ == Mode::Sending)
         progress_.Show(sent,
-                       u"Sending scene %1 to the device…\n%2 of %3 bytes sent"_s.arg(frameScene_).arg(sent).arg(total));
+                       u"Sending scene %1 to the device…\n%2 of %3 bytes sent. %4"_s.arg(frameScene_)
+                           .arg(sent)
+                           .arg(total)
+                           .arg(TimeLeft(SecondsToQuiet() > 0 ? SecondsToQuiet() : LineSeconds(total) + FrameGap())));
+}
+
+void DeviceSession::StartFrame(int sceneNumber, const QByteArray& frame)
+{
+    frameScene_ = sceneNumber;
+    pacer_.Handed(clock_.Now(), LineSeconds(frame.size()));
+    drain_.Start(frame);
+}
+
+void DeviceSession::StopFrame()
+{
+    if (drain_.Draining())
+        pacer_.Ended(clock_.Now());
+    drain_.Stop();
+    held_ = {};
+    quietTimer_.stop();
 }
 
 void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
 {
+    pacer_.Ended(clock_.Now());
     if (mode_ == Mode::Sending)
         return FinishSend(failure);
     if (failure)
@@ -234,7 +333,7 @@ void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
 
 void DeviceSession::FinishSend(const std::optional<Failure>& failure)
 {
-    drain_.Stop();
+    StopFrame();
     // Bytes still queued after a failure must not trickle out.
     CloseQuietly(failure.has_value());
     mode_ = Mode::Free;
@@ -246,7 +345,11 @@ void DeviceSession::FinishSend(const std::optional<Failure>& failure)
 
 void DeviceSession::OnStopWanted()
 {
-    if (mode_ == Mode::Sending) {
+    if (mode_ == Mode::Sending && held_) {
+        FinishSend(Failure{SendCancelled,
+                           u"Sending was cancelled before scene %1 went out; the device holds what it held "
+                           "before."_s.arg(frameScene_)});
+    } else if (mode_ == Mode::Sending) {
         FinishSend(Failure{SendCancelled,
                            u"Sending was cancelled, so the device may hold only part of scene %1. "
                            "Send it again to store it whole."_s.arg(frameScene_)});
@@ -281,7 +384,6 @@ void DeviceSession::BeginJob(DeviceJob job)
     mode_ = Mode::Job;
     job_ = std::move(job);
     jobFields_ = {};
-    jobStarted_ = clock_.Now();
     progress_.Begin(job_.Total(), {});
     Q_EMIT BusyChanged(true);
     try {
@@ -298,17 +400,19 @@ void DeviceSession::NextStep()
     if (step.Do == DeviceJob::Step::Over)
         return EndJob();
     ShowStep();
+    // Asked again once the line is quiet, so that a stop asked for meanwhile
+    // is taken before the next scene starts.
+    if (Held([this] { NextStep(); }))
+        return;
     try {
         if (!port_.PortOpen())
             throw Failure{PortLost,
-                          u"Serial port %1 was lost. Check the cable and the adapter, then try "
-                          "again."_s.arg(port_.CommPort())};
+                          u"%1 was lost. Check the cable and the adapter, then try again."_s.arg(port_.PortName())};
         if (step.Do == DeviceJob::Step::Fetch) {
             port_.Input();  // late bytes for the step before are no reply to this one
             BeginExchange(jobFields_, step.Number);
         } else {
-            frameScene_ = step.Number;
-            drain_.Start(step.Frame);
+            StartFrame(step.Number, step.Frame);
         }
     } catch (const Failure& failure) {
         EndJob(failure);
@@ -339,9 +443,10 @@ void DeviceSession::EndJob(const std::optional<Failure>& stopped)
         job_.Stop(*stopped);
     job_.Finish();
     replyTimer_.stop();
-    drain_.Stop();
+    StopFrame();
     jobFields_ = {};
-    CloseQuietly(true);
+    // What was written has left: only a failure leaves bytes not worth sending.
+    CloseQuietly(stopped.has_value());
     mode_ = Mode::Free;
     progress_.End();
     Q_EMIT BusyChanged(false);
@@ -349,15 +454,18 @@ void DeviceSession::EndJob(const std::optional<Failure>& stopped)
 
 void DeviceSession::ShowStep()
 {
-    const QString more = progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(job_.Number())
-                                             : TimeLeft(clock_.Now() - jobStarted_, job_.Index(), job_.Total());
+    const DeviceJob::Work ahead = job_.Ahead();
+    const double left = SecondsToQuiet() + LineSeconds(ahead.LineBytes) + ahead.StoreFrames * FrameGap() +
+        ahead.Fetches * ReplyRule::SilenceSeconds;
+    const QString more =
+        progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(job_.Number()) : TimeLeft(left);
     progress_.Show(job_.Index(), job_.StepText() + u'\n' + more);
 }
 
 void DeviceSession::ShutDown()
 {
     replyTimer_.stop();
-    drain_.Stop();
+    StopFrame();
     sendDone_ = {};
     fields_ = ExchangeFields{};
     jobFields_ = {};

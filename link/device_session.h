@@ -6,6 +6,7 @@
 #include "link/device_job.h"
 #include "link/exchange.h"
 #include "link/frame_drain.h"
+#include "link/frame_pacer.h"
 #include "platform/failure.h"
 #include "platform/work_progress.h"
 
@@ -55,6 +56,15 @@ public:
     int JobScene() const { return job_.Number(); }
     // Seconds the line needs for count bytes at the port's settings.
     double LineSeconds(qint64 count) const;
+    // The quiet the line keeps after a store frame before anything more is
+    // written (FramePacer::DefaultGap unless set).
+    double FrameGap() const { return pacer_.Gap(); }
+    void SetFrameGap(double seconds) { pacer_.SetGap(seconds); }
+    // Seconds until the line has been quiet for the gap after the last store
+    // frame; a request made before then is held back until then.
+    double SecondsToQuiet() const;
+    // A request waits for the line to fall quiet.
+    bool Holding() const { return static_cast<bool>(held_); }
 
     // Requests. Each throws Failure when it cannot start: busy, or the port
     // refuses what is asked of it.
@@ -82,9 +92,11 @@ public:
     void ShutDown();
 
     // The port's notification (connected here, queued, so that it runs
-    // outside the port's own handler) and the reply timer's tick.
+    // outside the port's own handler), the reply timer's tick, and the end
+    // of the quiet a held request waits for.
     void OnReceive();
     void OnTick();
+    void OnLineQuiet();
 
 Q_SIGNALS:
     // The receive command's exchange is over: reply, no reply or failure.
@@ -98,7 +110,13 @@ private:
     enum class Mode { Free, Sending, Job };
 
     void RefuseIfBusy() const;
+    // Holds write back until the line is quiet; false when it may go now.
+    bool Held(std::function<void()> write);
     void BeginExchange(ExchangeFields& fields, int sceneNumber);
+    // What the port holds, as part of the reply; more: its driver holds more.
+    ReplyEnd TakeWaiting(ExchangeFields& fields, bool& more);
+    void StartFrame(int sceneNumber, const QByteArray& frame);
+    void StopFrame();
     ReplyEnd Arrival(ExchangeFields& fields);
     ReplyEnd Failed(ExchangeFields& fields, const QString& why);
     void WindowExchangeEnded(const ReplyEnd& end);
@@ -121,6 +139,9 @@ private:
     ExchangeFields& fields_;
     QTimer replyTimer_;
     FrameDrain drain_;
+    FramePacer pacer_;
+    QTimer quietTimer_;
+    std::function<void()> held_;  // the write waiting for the line to fall quiet
     Mode mode_ = Mode::Free;
     WorkProgress progress_;
     int frameScene_ = 0;  // the scene whose frame is leaving now
@@ -130,5 +151,4 @@ private:
     // receive command's fields stay as they are).
     DeviceJob job_ = DeviceJob::Fetch(0);
     ExchangeFields jobFields_;
-    double jobStarted_ = 0;
 };

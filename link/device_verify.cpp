@@ -26,12 +26,13 @@ void VerifyDeviceCommand(LinkWindow& window)
     const SceneFolder& found = read.Found;
     const QString& where = read.Where;
     const QString& skippedText = read.Skipped;
-    if (!RunJob(window, title, [&](DeviceSession& session) { session.Verify(found.Scenes); }))
-        return;
-
-    const JobResult& job = window.LinkSession().LastJob();
-    const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
-    const QString head = VerifyHead(job, found.Scenes.size(), where);
-    const bool fine = job.Stopped.isEmpty() && !job.Cancelled && differ.isEmpty();
-    ShowSummary(dialogs, head, differ, skippedText, fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, title);
+    const qsizetype total = found.Scenes.size();
+    RunJob(
+        window, title, [&](DeviceSession& session) { session.Verify(found.Scenes); },
+        [&dialogs, title, total, where, skippedText](const JobResult& job) {
+            const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
+            const bool fine = job.Stopped.isEmpty() && !job.Cancelled && differ.isEmpty();
+            ShowSummary(dialogs, VerifyHead(job, total, where), differ, skippedText,
+                        fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, title);
+        });
 }

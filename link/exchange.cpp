@@ -10,13 +10,6 @@
 #include <cmath>
 #include <utility>
 
-namespace {
-
-// A reply is over after more than this much silence.
-constexpr double SilenceSeconds = 1.0;
-
-}  // namespace
-
 double TransmitSeconds(qint64 count, const LineSettings& settings)
 {
     double bits = 1 + settings.DataBits;

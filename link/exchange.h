@@ -38,6 +38,9 @@ struct ReplyEnd {
 // passes without one; nothing within a second means no reply.
 namespace ReplyRule {
 
+// A reply is over after more than this much silence.
+inline constexpr double SilenceSeconds = 1.0;
+
 // The fetch frame goes out: waiting for the first byte.
 void Begin(ExchangeFields& fields, double now);
 // Bytes arrived (also after no reply: late bytes start a new collection).

@@ -8,6 +8,7 @@
 #include "platform/serial_link.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -39,8 +40,10 @@ FrameDrain::FrameDrain(SerialLink& port, Clock& clock) : port_(port), clock_(clo
 void FrameDrain::Start(const QByteArray& frame)
 {
     size_ = frame.size();
-    seconds_ = static_cast<int>(std::min(LineSeconds(port_, size_) * 2 + 2, 86400.0));
-    deadline_ = clock_.Now() + seconds_;
+    line_ = LineSeconds(port_, size_);
+    seconds_ = static_cast<int>(std::min(line_ * 2 + 2, 86400.0));
+    started_ = clock_.Now();
+    deadline_ = started_ + seconds_;
     port_.Output(frame);
     // The first look comes once the event loop has handed the frame on: on
     // a line with room to spare it may have left already.
@@ -57,14 +60,22 @@ void FrameDrain::Look()
 {
     if (!port_.PortOpen())
         return End(Lost());
-    const qint64 left = std::min(port_.OutBufferCount(), size_);
-    Q_EMIT Progressed(size_ - left, size_);
-    if (left == 0) {
+    const double now = clock_.Now();
+    const qint64 queued = std::min(port_.OutBufferCount(), size_);
+    // A driver, an adapter or a pseudo-terminal can take a frame long before
+    // the line has carried it: no more is on the wire than its line time
+    // since the first byte allows.
+    const double lineEnds = started_ + line_;
+    const double carried = now >= lineEnds ? 1.0 : (now - started_) / line_;
+    const qint64 sent = std::min(size_ - queued, static_cast<qint64>(carried * static_cast<double>(size_)));
+    Q_EMIT Progressed(sent, size_);
+    if (sent == size_) {
         // A frame counts as sent only if the line was still there once all
         // of it had left.
         return End(port_.FinishOutput() ? std::nullopt : std::optional(Lost()));
     }
-    if (clock_.Now() > deadline_) {
+    const qint64 left = size_ - sent;
+    if (now > deadline_) {
         return End(Failure{SendTimedOut,
                            u"The scene could not be sent within %1 seconds: %2 of %3 bytes are still "
                            "waiting, so the device may hold only part of it. Check the cable and the "
@@ -72,7 +83,9 @@ void FrameDrain::Look()
                                .arg(left)
                                .arg(size_)});
     }
-    timer_.start(LookAfterMs(left));
+    if (queued > 0)
+        return timer_.start(LookAfterMs(queued));
+    timer_.start(std::clamp(static_cast<int>(std::ceil((lineEnds - now) * 1000)), QuickLookMs, SlowLookMs));
 }
 
 void FrameDrain::End(const std::optional<Failure>& failure)
@@ -84,6 +97,6 @@ void FrameDrain::End(const std::optional<Failure>& failure)
 Failure FrameDrain::Lost() const
 {
     return {PortLostWhileSending,
-            u"Serial port %1 was lost while the scene was being sent, so the device may hold only part of it. Check "
-            "the cable and the adapter, then send the scene again."_s.arg(port_.CommPort())};
+            u"%1 was lost while the scene was being sent, so the device may hold only part of it. Check the cable "
+            "and the adapter, then send the scene again."_s.arg(port_.PortName())};
 }

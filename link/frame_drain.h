@@ -15,10 +15,11 @@ class Clock;
 class SerialLink;
 
 // Writes one frame to the open port and finds, by looking at the port while
-// the event loop runs, when all of it has left: whole, or not because the
-// port was lost or the line is stuck (more than twice its time and two
-// seconds). Closing the port or writing the next frame before then would
-// cut it short.
+// the event loop runs, when all of it has left: whole, once the port holds
+// none of it and its line time has passed, or not, because the port was
+// lost or the line is stuck (more than twice its time and two seconds).
+// Closing the port or writing the next frame before then would cut it
+// short.
 class FrameDrain final : public QObject {
     Q_OBJECT
 public:
@@ -47,6 +48,8 @@ private:
     Clock& clock_;
     QTimer timer_;
     qint64 size_ = 0;
+    double line_ = 0;  // its time on the line
+    double started_ = 0;
     double deadline_ = 0;
     int seconds_ = 0;
 };

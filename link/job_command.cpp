@@ -9,6 +9,8 @@
 #include "platform/dialog_service.h"
 #include "platform/failure.h"
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -18,7 +20,8 @@ constexpr qsizetype LinesShown = 12;
 
 }  // namespace
 
-bool RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start)
+void RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start,
+            const std::function<void(const JobResult&)>& report)
 {
     DeviceSession& session = window.LinkSession();
     try {
@@ -26,12 +29,25 @@ bool RunJob(LinkWindow& window, const QString& title, const std::function<void(D
         start(session);
     } catch (const Failure& failure) {
         window.Dialogs().MsgBox(failure.Description, MsgBoxStyle::Exclamation, title);
-        return false;
+        return;
     }
-    window.Dialogs().FollowProgress(title, session.Progress());
     // Closing the window stops a job as Cancel does; then only a failure is
     // worth a word.
-    return !(window.Closing() && session.LastJob().Stopped.isEmpty());
+    const auto over = [&window, &session, report] {
+        if (!(window.Closing() && session.LastJob().Stopped.isEmpty()))
+            report(session.LastJob());
+    };
+    if (!session.JobRunning())
+        return over();  // the port could not be opened
+    // Told from the event loop, once the session has given the port back.
+    auto ended = std::make_shared<QMetaObject::Connection>();
+    *ended = QObject::connect(&session, &DeviceSession::BusyChanged, &session, [ended, over, &session](bool busy) {
+        if (busy)
+            return;
+        QObject::disconnect(*ended);
+        QMetaObject::invokeMethod(&session, over, Qt::QueuedConnection);
+    });
+    window.Dialogs().ShowProgress(title, session.Progress());
 }
 
 void ShowSummary(DialogService& dialogs, const QString& head, const QStringList& lines, const QString& tail, int style,

@@ -17,10 +17,12 @@ class LinkWindow;
 
 // What the commands that run a device job share.
 
-// Starts a job from the window's port choice, then follows it in a progress
-// dialog until it is over. False when there is nothing to report: it could
-// not even start (the message is shown), or the window closed it.
-bool RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start);
+// Starts a job from the window's port choice and follows it in a progress
+// dialog; returns at once. Once the job is over, and the session is done
+// with it, report is told how it ended, unless the window closed it and
+// nothing failed. A job that cannot even start is reported as a message.
+void RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start,
+            const std::function<void(const JobResult&)>& report);
 
 // A summary: head, then the lines, then tail. Past a screenful of lines the
 // box shows the first of them and keeps the whole list in its details area.

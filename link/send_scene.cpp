@@ -46,7 +46,7 @@ void SendSceneCommand(LinkWindow& window)
         });
         // Its Cancel cuts the send short, and says so.
         if (session.LineSeconds(frame.size()) > ProgressThresholdSeconds)
-            dialogs.FollowProgress(SendTitle, session.Progress());
+            dialogs.ShowProgress(SendTitle, session.Progress());
     } catch (const Failure& failure) {
         dialogs.MsgBox(failure.Description, MsgBoxStyle::Exclamation, ErrorTitle);
     }

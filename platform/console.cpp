@@ -5,12 +5,16 @@
 
 #include <QMetaObject>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
@@ -21,9 +25,10 @@
 
 namespace {
 
-InterruptWatcher* armed = nullptr;  // the one watcher a handler reaches
+std::atomic<InterruptWatcher*> armed = nullptr;  // the one watcher a handler reaches
 
 #ifdef Q_OS_UNIX
+constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
 int wakeFd = -1;
 
 // Only what is safe in a signal handler: one write to a pipe.
@@ -35,14 +40,25 @@ void OnSignal(int signal)
 #endif
 
 #ifdef Q_OS_WIN
+// Set once the program is done, so that a console close waiting for the
+// frame in flight lets the process go.
+HANDLE done = nullptr;
+// Windows ends the process once this handler returns from a console close,
+// log-off or shutdown, and gives it about five seconds in all: wait here, a
+// little less than that, for the program to end on its own.
+constexpr DWORD CloseWaitMs = 4500;
+
 // Runs on a thread of its own; the watcher hears of it in its event loop.
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {
-    if (armed == nullptr)
+    InterruptWatcher* watcher = armed.load();
+    if (watcher == nullptr)
         return FALSE;
-    const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
+    const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
     QMetaObject::invokeMethod(
-        armed, [watcher = armed, signal] { watcher->Deliver(signal); }, Qt::QueuedConnection);
+        watcher, [watcher, signal] { watcher->Deliver(signal); }, Qt::QueuedConnection);
+    if (signal == SIGTERM && done != nullptr)
+        ::WaitForSingleObject(done, CloseWaitMs);
     return TRUE;
 }
 #endif
@@ -70,6 +86,54 @@ void UseBinaryMode(std::FILE* stream)
 #endif
 }
 
+void SurviveClosedOutput()
+{
+#ifdef Q_OS_UNIX
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    // Windows has no such signal: the write fails.
+}
+
+InputRead ReadToEnd(std::FILE* stream, qint64 most)
+{
+    InputRead read;
+    char buffer[64 * 1024];
+#if defined(Q_OS_UNIX)
+    const int fd = ::fileno(stream);
+    while (read.Bytes.size() <= most) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            read.Bytes.append(buffer, n);
+        } else if (n == 0) {
+            break;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // A descriptor left non-blocking: wait for more, as a blocking one would.
+            pollfd input{fd, POLLIN, 0};
+            ::poll(&input, 1, -1);
+        } else if (errno != EINTR) {
+            read.Error = QString::fromLocal8Bit(std::strerror(errno));
+            break;
+        }
+    }
+#elif defined(Q_OS_WIN)
+    const int fd = ::_fileno(stream);
+    while (read.Bytes.size() <= most) {
+        const int n = ::_read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            read.Bytes.append(buffer, n);
+        } else if (n == 0) {
+            break;
+        } else {
+            read.Error = QString::fromLocal8Bit(std::strerror(errno));
+            break;
+        }
+    }
+#endif
+    if (read.Bytes.size() > most + 1)
+        read.Bytes.truncate(most + 1);
+    return read;
+}
+
 InterruptWatcher::InterruptWatcher(QObject* parent) : QObject(parent)
 {
 }
@@ -80,23 +144,23 @@ InterruptWatcher::~InterruptWatcher()
         return;
     armed = nullptr;
 #ifdef Q_OS_UNIX
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int signal : Signals)
+        std::signal(signal, SIG_DFL);
     wakeFd = -1;
     ::close(pipe_[0]);
     ::close(pipe_[1]);
 #endif
 #ifdef Q_OS_WIN
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    Done();
 #endif
 }
 
 void InterruptWatcher::Arm()
 {
-    if (armed_ || armed != nullptr)
+    if (armed_ || armed.load() != nullptr)
         return;
     armed_ = true;
-    armed = this;
 #ifdef Q_OS_UNIX
     if (::pipe(pipe_) != 0)
         return;
@@ -114,11 +178,23 @@ void InterruptWatcher::Arm()
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : Signals)
+        sigaction(signal, &action, nullptr);
 #endif
 #ifdef Q_OS_WIN
+    done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+#endif
+    armed = this;
+#ifdef Q_OS_WIN
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#endif
+}
+
+void InterruptWatcher::Done()
+{
+#ifdef Q_OS_WIN
+    if (done != nullptr)
+        ::SetEvent(done);
 #endif
 }
 

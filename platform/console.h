@@ -3,7 +3,9 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QString>
 
 #include <cstdio>
 
@@ -16,10 +18,25 @@ bool IsTerminal(std::FILE* stream);
 // Makes the stream carry bytes as they are (no line-ending translation).
 void UseBinaryMode(std::FILE* stream);
 
-// Turns an interrupt (Ctrl+C, SIGINT, SIGTERM; a console close on Windows)
-// into a signal delivered in the event loop, so that work in flight can end
-// cleanly instead of the process dying mid-frame. Only one may be armed at a
-// time; until Arm() the system's own handling stays.
+// A write to a pipe whose reader has gone fails, and is reported as such,
+// instead of ending the process at once (SIGPIPE), perhaps mid-frame.
+void SurviveClosedOutput();
+
+// Everything the stream gives until its end, however its descriptor is set
+// (a pipe whose writer pauses, a non-blocking descriptor), but no more than
+// most + 1 bytes, so that too much can be told from enough. Error: the
+// system's reason when reading failed; empty otherwise.
+struct InputRead {
+    QByteArray Bytes;
+    QString Error;
+};
+InputRead ReadToEnd(std::FILE* stream, qint64 most);
+
+// Turns an interrupt (Ctrl+C, SIGINT, SIGTERM, SIGHUP from a closed
+// terminal; a console close on Windows) into a signal delivered in the event
+// loop, so that work in flight can end cleanly instead of the process dying
+// mid-frame. Only one may be armed at a time; until Arm() the system's own
+// handling stays.
 class InterruptWatcher final : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +46,9 @@ public:
     void Arm();
     // The signal number (SIGINT, SIGTERM…) of the first interrupt.
     int Received() const { return received_; }
+    // The program is about to end: a console close waiting for it (Windows)
+    // may let the process go.
+    void Done();
 
     // An interrupt has come; runs in the event loop.
     void Deliver(int signal);

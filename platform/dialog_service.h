@@ -68,11 +68,12 @@ public:
     virtual QString ShowOpen(const QString& filter, bool cancelError) = 0;
     virtual QString ShowSave(const QString& filter, bool cancelError) = 0;
 
-    // A modal progress dialog that follows work going on in the event loop
-    // and closes once the work is over (at once if it already is). Cancel,
-    // Escape and the close button ask the work to stop and leave the dialog
-    // up, showing what the work says, until the work has ended.
-    virtual void FollowProgress(const QString& title, WorkProgress& work) = 0;
+    // A progress dialog that follows work going on in the event loop and
+    // closes once the work is over (none if it already is); returns at once.
+    // Cancel, Escape and the close button ask the work to stop and leave the
+    // dialog up, showing what the work says, until the work has ended. It
+    // blocks no window: the one it belongs to can still be closed.
+    virtual void ShowProgress(const QString& title, WorkProgress& work) = 0;
 
     // Whether something of that name exists; false for any bad path.
     virtual bool FileExists(const QString& path) = 0;

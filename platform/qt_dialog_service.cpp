@@ -133,12 +133,15 @@ QString QtDialogService::ShowSave(const QString& filter, bool cancelError)
     return ShowFileDialog(true, filter, cancelError);
 }
 
-void QtDialogService::FollowProgress(const QString& title, WorkProgress& work)
+void QtDialogService::ShowProgress(const QString& title, WorkProgress& work)
 {
     if (work.Over)
         return;
-    QtProgressDialog dialog(work, title, parent_);
-    dialog.exec();
+    // Not modal: a modal dialog would keep the window manager's close of
+    // the window from ever reaching it, and the window disables what must
+    // wait for the work itself.
+    auto* dialog = new QtProgressDialog(work, title, parent_);
+    dialog->show();
 }
 
 QString QtDialogService::ShowFolder(const QString& title)

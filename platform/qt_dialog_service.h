@@ -28,7 +28,7 @@ public:
     QString ShowFolder(const QString& title) override;
     QString ShowOpen(const QString& filter, bool cancelError) override;
     QString ShowSave(const QString& filter, bool cancelError) override;
-    void FollowProgress(const QString& title, WorkProgress& work) override;
+    void ShowProgress(const QString& title, WorkProgress& work) override;
     bool FileExists(const QString& path) override;
 
 private:

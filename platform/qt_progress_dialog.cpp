@@ -32,7 +32,6 @@ QtProgressDialog::QtProgressDialog(WorkProgress& work, const QString& title, QWi
 {
     setObjectName(u"WorkProgressDialog"_s);
     setWindowTitle(title);
-    setWindowModality(Qt::ApplicationModal);
     setMinimumWidth(360);
     bar_->setRange(0, BarSteps);
     cancel_->setAutoDefault(false);
@@ -63,6 +62,7 @@ void QtProgressDialog::Update()
 {
     if (work_.Over) {
         accept();
+        deleteLater();
         return;
     }
     label_->setText(work_.Text);

@@ -10,10 +10,9 @@ class QProgressBar;
 class QPushButton;
 class WorkProgress;
 
-// A modal dialog that shows work going on until the work says it is over.
-// Cancel, Escape and the close button only ask the work to stop: hiding the
-// dialog then would let the window under it start something that cuts into
-// the work.
+// A dialog that shows work going on until the work says it is over, and
+// then goes. Cancel, Escape and the close button only ask the work to stop:
+// hiding the dialog then would hide the work still going on.
 class QtProgressDialog final : public QDialog {
 public:
     QtProgressDialog(WorkProgress& work, const QString& title, QWidget* parent = nullptr);

@@ -77,9 +77,14 @@ QString OpenFailureMessage(const QString& port, const QString& location, OpenPro
 {
     switch (problem) {
     case OpenProblem::NotFound:
+        if (location.isEmpty())
+            return u"%1 cannot be opened: it was not found. Check that the adapter is plugged in."_s.arg(port);
         return u"%1 cannot be opened: the device %2 was not found. Check that the adapter is plugged in."_s.arg(
             port, location);
     case OpenProblem::NoAccess:
+        if (location.isEmpty())
+            return u"%1 cannot be opened: permission denied. Your user account needs read and write access to it."_s
+                .arg(port);
 #ifdef Q_OS_LINUX
         return u"%1 cannot be opened: permission denied. Your user account needs access to %2; on Debian, add it "
                "to the dialout group (sudo adduser $USER dialout), then log out and in again."_s.arg(port, location);
@@ -170,6 +175,13 @@ QByteArray QtSerialLink::Input()
     return port_.readAll();
 }
 
+qint64 QtSerialLink::InBufferCount() const
+{
+    if (!port_.isOpen())
+        return 0;
+    return port_.bytesAvailable() + DriverInputQueue();
+}
+
 qint64 QtSerialLink::OutBufferCount() const
 {
     if (!port_.isOpen())
@@ -216,6 +228,24 @@ qint64 QtSerialLink::DriverOutputQueue() const
     int queued = 0;
     if (port_.isOpen() && ::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &queued) == 0)
         return queued;
+#endif
+    return 0;
+}
+
+// Read by Qt only when its notification comes round; reading them here
+// instead would leave that notification an empty read, which Qt takes for
+// a lost port.
+qint64 QtSerialLink::DriverInputQueue() const
+{
+#if defined(Q_OS_UNIX)
+    int queued = 0;
+    if (port_.isOpen() && ::ioctl(static_cast<int>(port_.handle()), FIONREAD, &queued) == 0)
+        return queued;
+#elif defined(Q_OS_WIN)
+    COMSTAT status = {};
+    DWORD errors = 0;
+    if (port_.isOpen() && ::ClearCommError(port_.handle(), &errors, &status))
+        return status.cbInQue;
 #endif
     return 0;
 }
@@ -303,7 +333,9 @@ void QtSerialLink::Open()
             problem = LacksAccess(device_.Location) ? OpenProblem::NoAccess : OpenProblem::InUse;
         else if (error == QSerialPort::OpenError)
             problem = OpenProblem::InUse;
-        throw Failure{FailureNumber::PortOpenFailed, OpenFailureMessage(PortLabel(), device_.Location, problem, why)};
+        throw Failure{
+            FailureNumber::PortOpenFailed,
+            OpenFailureMessage(PortLabel(), givenDevice_.isEmpty() ? device_.Location : QString(), problem, why)};
     }
     // Bytes left in the driver from an earlier exchange must not be read as
     // the start of a new reply.
@@ -357,8 +389,15 @@ void QtSerialLink::Lose()
         Qt::QueuedConnection);
 }
 
+QString QtSerialLink::PortName() const
+{
+    return givenDevice_.isEmpty() ? u"Serial port %1"_s.arg(commPort_) : u"Serial device %1"_s.arg(givenDevice_);
+}
+
 QString QtSerialLink::PortLabel() const
 {
+    if (!givenDevice_.isEmpty())
+        return PortName();
     if (device_.Name.isEmpty() || device_.Number != commPort_)
         return u"Serial port %1"_s.arg(commPort_);
     return u"Serial port %1 (%2)"_s.arg(commPort_).arg(device_.Name);

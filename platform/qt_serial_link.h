@@ -14,7 +14,8 @@
 enum class OpenProblem { NotFound, NoAccess, InUse, Other };
 
 // What to tell the user when port ("Serial port 2 (ttyUSB0)") at location
-// cannot be opened; why is the system's own wording, for Other.
+// cannot be opened; why is the system's own wording, for Other. An empty
+// location: port names the device itself.
 QString OpenFailureMessage(const QString& port, const QString& location, OpenProblem problem, const QString& why);
 
 // SerialLink on Qt Serial Port. Port n is COMn on Windows; elsewhere it is
@@ -32,11 +33,15 @@ public:
     bool PortOpen() const override;
     void SetPortOpen(bool open) override;
     int CommPort() const override;
+    QString PortName() const override;
+    // Port 1 is this device, named by the user: messages name it so.
+    void NameByDevice(const QString& location) { givenDevice_ = location; }
     void SetCommPort(int port) override;
     QString Settings() const override;
     void SetSettings(const QString& settings) override;
     void Output(const QByteArray& bytes) override;
     QByteArray Input() override;
+    qint64 InBufferCount() const override;
     qint64 OutBufferCount() const override;
     bool FinishOutput() override;
     void DiscardOutput() override;
@@ -54,6 +59,7 @@ private:
     void Lose();
     QString PortLabel() const;
     qint64 DriverOutputQueue() const;
+    qint64 DriverInputQueue() const;
 
     PortLister lister_;
     QSerialPort port_;
@@ -61,5 +67,6 @@ private:
     QString settingsText_;
     LineSettings settings_;
     int commEvent_ = 0;
-    PortDevice device_;  // the device open now, or last opened
+    PortDevice device_;    // the device open now, or last opened
+    QString givenDevice_;  // the device the user named, if any
 };

@@ -36,6 +36,9 @@ public:
     virtual void SetPortOpen(bool open) = 0;
 
     virtual int CommPort() const = 0;
+    // The port as the user names it, for messages: "Serial port 2", or the
+    // device itself where one was named instead of a number.
+    virtual QString PortName() const = 0;
     // 1 is the first serial port. Refused while the port is open.
     virtual void SetCommPort(int port) = 0;
 
@@ -48,6 +51,9 @@ public:
     // Takes every byte waiting to be read. Needs the port open.
     virtual QByteArray Input() = 0;
 
+    // Bytes received and not yet taken by Input(), here or in the driver.
+    // Those in the driver are read as the event loop runs.
+    virtual qint64 InBufferCount() const = 0;
     // Bytes written but not yet on the line (queued here or in the driver).
     // They leave while the event loop runs.
     virtual qint64 OutBufferCount() const = 0;

@@ -8,6 +8,7 @@
 #include "link/device_backup.h"
 #include "link/frames.h"
 #include "link/receive_scene.h"
+#include "platform/qt_dialog_service.h"
 #include "platform/qt_serial_link.h"
 #include "support/files.h"
 #include "support/pty.h"
@@ -34,24 +35,33 @@ private Q_SLOTS:
             [this] { return pty_->IsOpen() ? QList<PortDevice>{pty_->AsPort()} : QList<PortDevice>{}; });
         dialogs_ = FakeDialogService{};
         form_ = std::make_unique<Form1>(dialogs_, *serial_);
+        // The device takes a store frame as over after 0.2 s of quiet; a
+        // gap of 0.4 s keeps these tests short. One restore keeps the
+        // second the program waits by default.
+        device_->ReadAtLineSpeed();
+        form_->Session->SetFrameGap(0.4);
     }
 
     void sendsAFrameWholeAndReportsAHangUpOnce()
     {
-        // Every byte value in a 64 KiB scene: the port closes only once every byte has left.
-        SceneBytes scene(64 * 1024, '\0');
+        // Every byte value, in a scene that fills the pseudo-terminal: the
+        // port closes only once every byte has left and the line has had
+        // time to carry it (2 s).
+        device_->ReadAtLineSpeed(false);
+        SceneBytes scene(8 * 1024, '\0');
         for (qsizetype i = 0; i < scene.size(); ++i)
             scene[i] = static_cast<char>(i * 7 % 256);
         form_->SetGridText(FormatSceneGrid(scene));
         dialogs_.Answers = {u"42"_s};
         NO_FAILURE(form_->Command2->click());
         QVERIFY(!serial_->PortOpen() && form_->Label4->text() == u"42"_s);
-        QTRY_COMPARE(device_->Stored, SendFrame(42, scene));
+        QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(42, scene)});
 
         // A device that hangs up mid-send is reported once, and nothing follows.
         init();
         form_->SetGridText(FormatSceneGrid(scene));
-        device_->HangUpAfter = 8 * 1024;
+        device_->ReadAtLineSpeed(false);
+        device_->HangUpAfter = 2 * 1024;
         dialogs_.Answers = {u"5"_s};
         NO_FAILURE(form_->Command2->click());
         QTest::qWait(1200);  // time for a second report, or a "Connection Failed"
@@ -122,6 +132,7 @@ private Q_SLOTS:
 
     void aBackupStopsOnALostPortAReplyPastTheCapOrAFolderItCannotWrite()
     {
+        device_->ReadAtLineSpeed(false);  // a reply of over 1 MiB
         device_->Replies = {
             {1, {{10, "\x05"_ba}}}, {2, {{10, "\x06"_ba}}}, {4, {{10, QByteArray(MaxSceneBytes + 1, '\x04')}}}};
         dialogs_.Answers = {u"1-2"_s, Path(u"no-such-folder"_s)};
@@ -144,6 +155,7 @@ private Q_SLOTS:
 
     void restoresEveryFileWholeInNumberOrder()
     {
+        form_->Session->SetFrameGap(FramePacer::DefaultGap);
         // Made out of order, so that no folder lists them in number order.
         const QByteArray big(4000, '\x09');  // over half a second of line time
         Put(Path(u"scene-007.bin"_s), "\x07"), Put(Path(u"scene-010.bin"_s), big);
@@ -163,8 +175,9 @@ private Q_SLOTS:
         NO_FAILURE(form_->RestoreAction->trigger());
         QCOMPARE(dialogs_.Asked.filter(u"Read each"_s), QStringList{u"Read each scene back to check it [off]"_s});
         QCOMPARE(device_->Fetched, QList<int>{});
-        QTRY_COMPARE(device_->Stored,
-                     SendFrame(1, "\x01\x02\x03") + SendFrame(3, "\x03") + SendFrame(7, "\x07") + SendFrame(10, big));
+        QTRY_COMPARE(device_->Frames,
+                     (QList<QByteArray>{SendFrame(1, "\x01\x02\x03"), SendFrame(3, "\x03"), SendFrame(7, "\x07"),
+                                        SendFrame(10, big)}));
         const QString skipped =
             u"\n\nSkipped: scene-002.bin (larger than a scene can be), scene-004.bin (a named pipe), "
             "scene-005.bin (empty), scene-006.bin (a folder)."_s;
@@ -180,43 +193,44 @@ private Q_SLOTS:
 
     void aRestoreStopsOnlyBetweenWholeScenes()
     {
-        // Cancel while a frame still waits in the line: it leaves whole, the
-        // next does not go, and a receive (asked for 9) cannot cut in.
-        const QByteArray large(100000, '\x07');
+        // Cancel while a frame is still on the line (a second of it): it
+        // leaves whole, the next does not go, and a receive (asked for 9)
+        // cannot cut in.
+        const QByteArray large(4000, '\x07');
         Put(Path(u"scene-001.bin"_s), large), Put(Path(u"scene-002.bin"_s), "\x02");
         dialogs_ = FakeDialogService({dir_->path(), {}, u"9"_s});
         dialogs_.Checks = {false};
         dialogs_.CancelAt = 0;
-        device_->Pause(true);
-        dialogs_.WhileProgress = [this] {
-            form_->Command3->click();
-            QTimer::singleShot(300, device_.get(), [this] { device_->Pause(false); });
-        };
+        dialogs_.WhileProgress = [this] { form_->Command3->click(); };
         NO_FAILURE(form_->RestoreAction->trigger());
-        QTRY_COMPARE(device_->Stored, SendFrame(1, large));
+        QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, large)});
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Restore Device|The restore was cancelled between two scenes.\n\n1 scene sent to the device "
                     "(number 1).|64"_s);
 
-        // Closing the window stops the same way, then quits without a word.
-        device_->Stored.clear();
-        dialogs_ = FakeDialogService({dir_->path()});
-        form_->show();
-        dialogs_.WhileProgress = [this] { form_->close(); };
-        NO_FAILURE(form_->RestoreAction->trigger());
-        QVERIFY(!form_->isVisible() && !serial_->PortOpen());
-        QTRY_COMPARE(device_->Stored, SendFrame(1, large));
-        VERIFY_SAID(dialogs_, u"*|36"_s);
-
         // A device that hangs up while a scene drains: that scene was not sent.
         init();
-        Put(Path(u"scene-001.bin"_s), QByteArray(20000, '\x03'));
-        device_->HangUpAfter = 8000;
+        Put(Path(u"scene-001.bin"_s), QByteArray(8000, '\x03'));
+        device_->HangUpAfter = 3000;
         dialogs_ = FakeDialogService({dir_->path()});
         NO_FAILURE(form_->RestoreAction->trigger());
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Restore Device|The restore stopped at scene 1: Serial port 1 was lost while the scene was "
                     "being sent*\n\n0 scenes sent to the device.|48"_s);
+
+        // A device that reads late (a network serial server): what the
+        // system still holds when the job ends is not thrown away.
+        init();
+        const QByteArray held(8000, '\x04');
+        Put(Path(u"scene-001.bin"_s), held);
+        device_->ReadAtLineSpeed(false);
+        device_->Pause(true);
+        dialogs_ = FakeDialogService({dir_->path()});
+        dialogs_.Checks = {false};
+        NO_FAILURE(form_->RestoreAction->trigger());
+        VERIFY_SAID(dialogs_, u"*|36"_s, u"Restore Device|1 scene sent to the device (number 1).|64"_s);
+        device_->Pause(false);
+        QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, held)});
     }
 
     void verifiesTheDeviceAgainstAFolderAndWritesNothing()
@@ -230,7 +244,7 @@ private Q_SLOTS:
         dialogs_.Answers = {dir_->path()};
         NO_FAILURE(form_->VerifyAction->trigger());
         QCOMPARE(device_->Fetched, (QList<int>{1, 2, 3, 4}));
-        QVERIFY(device_->Stored.isEmpty());
+        QVERIFY(device_->Frames.isEmpty());
         VERIFY_SAID(dialogs_,
                     u"Verify Device|4 of 4 scenes checked against %1: 1 the same, 3 differ:\nScene 2: 1 "
                     "byte differs, the first at byte 37 (file 255, device 36)\nScene 3: the device holds 2 "
@@ -257,9 +271,9 @@ private Q_SLOTS:
         NO_FAILURE(form_->RestoreAction->trigger());
         QCOMPARE(dialogs_.Asked.filter(u"Read each"_s), QStringList{u"Read each scene back to check it [on]"_s});
         QCOMPARE(device_->Fetched, (QList<int>{1, 2, 2, 3, 3}));
-        QCOMPARE(device_->Stored,
-                 SendFrame(1, "\x01\x02") + SendFrame(2, "\x02\x02") + SendFrame(2, "\x02\x02") + SendFrame(3, "\x03") +
-                     SendFrame(3, "\x03"));
+        QCOMPARE(device_->Frames,
+                 (QList<QByteArray>{SendFrame(1, "\x01\x02"), SendFrame(2, "\x02\x02"), SendFrame(2, "\x02\x02"),
+                                    SendFrame(3, "\x03"), SendFrame(3, "\x03")}));
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Restore Device|3 scenes sent to the device (numbers 1-3).\n3 scenes read back: 1 still "
                     "differs:\nScene 3: 1 byte differs, the first at byte 1 (file 3, device 9)\nSent again, as the "
@@ -267,7 +281,7 @@ private Q_SLOTS:
         COMPARE_OPENS(*pty_, 1);
 
         // Cancel waits for the scene in flight to be read back.
-        device_->Fetched.clear(), device_->Stored.clear();
+        device_->Fetched.clear(), device_->Frames.clear();
         dialogs_ = FakeDialogService({dir_->path()});
         dialogs_.CancelAt = 0;
         NO_FAILURE(form_->RestoreAction->trigger());
@@ -275,6 +289,35 @@ private Q_SLOTS:
         VERIFY_SAID(dialogs_, u"*|36"_s,
                     u"Restore Device|The restore was cancelled between two scenes.\n\n1 scene sent to the device "
                     "(number 1).\n1 scene read back: all the same.|64"_s);
+    }
+
+    void closingTheWindowStopsAJobAfterTheSceneInFlight()
+    {
+        // The real dialogs: the progress dialog blocks no window, so the
+        // window manager's close reaches the window while the job runs.
+        const QByteArray first(2000, '\x01');  // half a second on the line
+        Put(Path(u"scene-001.bin"_s), first), Put(Path(u"scene-002.bin"_s), "\x02");
+        QtDialogService dialogs;
+        Form1 form(dialogs, *serial_);
+        dialogs.SetParent(&form);
+        form.show();
+        WhenModal<QFileDialog>([&](QFileDialog* dialog) { ChooseFile(dialog, dir_->path()); });
+        WhenModal<QMessageBox>([](QMessageBox* box) {
+            box->checkBox()->setChecked(false);  // no reading back
+            box->button(QMessageBox::Yes)->click();
+        });
+        NO_FAILURE(form.RestoreAction->trigger());
+        VERIFY_EXPECTED_DIALOGS_CAME();
+        QTRY_VERIFY(device_->Received() > 0);
+        QVERIFY(QGuiApplication::modalWindow() == nullptr && form.Session->JobRunning());
+        QCloseEvent close;
+        QCoreApplication::sendEvent(form.windowHandle(), &close);
+        QVERIFY(form.isVisible());  // until the scene in flight is over
+        QTRY_VERIFY(!form.isVisible());
+        QVERIFY(!serial_->PortOpen());
+        QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, first)});
+        QTest::qWait(500);  // no summary, no second frame
+        QCOMPARE(device_->Frames.size(), 1);
     }
 
 private:

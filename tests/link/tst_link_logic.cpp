@@ -99,22 +99,41 @@ private Q_SLOTS:
     void sendsTheFrameAndClosesThePort()
     {
         Form1& f = *w_.Form;
-        CLICK(w_, Command2, u" 1"_s);
+        // A frame counts as gone once the port holds none of it and the line
+        // has had time to carry it: 259 bytes at 38400, 67 ms from when it
+        // was handed over, though the port took it at once.
+        w_.Dialogs.Answers = {u" 1"_s};
+        f.Command2->click();
+        w_.Tick(0.067);
+        QVERIFY(f.Session->Busy() && w_.Serial->PortOpen());
+        w_.Tick(0.001);
+        QTRY_VERIFY(!f.Session->Busy());
         QCOMPARE(w_.Serial->Log.join(u'|'),
                  Setup + u"open|output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
         QCOMPARE(w_.Serial->Written, SendFrame(1, SceneBytes(256, '\0')));
         QCOMPARE(f.Label4->text(), u" 1"_s);                                 // as typed
         QVERIFY(w_.Dialogs.Said.isEmpty() && w_.Dialogs.Asked.size() == 1);  // no progress
 
+        // What follows is held back until the line has then been quiet for
+        // a second, so that the device can tell the frames apart.
+        CLICK(w_, Command3, u"2"_s);
+        QCOMPARE(f.Label4->text(), u"2"_s);
+        w_.Tick(0.99);
+        QCOMPARE(w_.Serial->Written.size(), 259);
+        w_.Tick(0.02);
+        QCOMPARE(w_.Serial->Written.sliced(259), QByteArray::fromHex("2c02cc"));
+        QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
+        w_.Serial->Log.clear(), w_.Dialogs.Asked.clear();
+
         // A scene that takes over half a second shows its progress; bytes
         // arriving meanwhile are no reply and never reach the grid.
         const QString long_ = FormatSceneGrid(SceneBytes(4000, '\x05'));
         f.SetGridText(long_);
-        w_.Dialogs.WhileProgress = [this] { w_.Deliver("\x07\x08"); };
+        w_.Dialogs.WhileProgress = [this] { w_.Deliver("\x07\x08"), w_.Tick(1.1); };
         CLICK(w_, Command2, u"12"_s);
         QCOMPARE(w_.Dialogs.Asked.last(), u"Send Scene: Sending scene 12 to the device…"_s);
         QVERIFY(!w_.Serial->PortOpen() && !f.Timer1->isActive());
-        w_.Tick(2);
+        w_.Tick(3);
         QCOMPARE(f.GridText(), long_);
 
         // A click that comes while a frame drains waits for it.
@@ -124,7 +143,10 @@ private Q_SLOTS:
         f.Command2->click(), f.Command3->click();
         QCOMPARE(w_.Dialogs.Asked.size(), 1);
         w_.Serial->StuckOutput = 0;
-        QTRY_VERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
+        w_.Settle();
+        QTRY_VERIFY(f.Session->Holding());  // and then for the line to fall quiet
+        w_.Tick(1.1);
+        QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
         QCOMPARE(w_.Serial->Written.right(3), QByteArray::fromHex("2c04cc"));
         QCOMPARE(f.Label4->text(), u"4"_s);
 
@@ -169,6 +191,7 @@ private Q_SLOTS:
         w_.Dialogs.Answers = {u"5"_s};
         w_.Form->Command2->click(), w_.Form->close();
         w_.Serial->StuckOutput = 0;
+        w_.Settle();
         QTRY_VERIFY(!w_.Serial->PortOpen());
         QCOMPARE(w_.Serial->Log.join(u'|'),
                  Setup + u"open|output 21 05 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
@@ -195,6 +218,20 @@ private Q_SLOTS:
         QVERIFY(!w_.Serial->PortOpen() && !f.Timer1->isActive() && w_.Dialogs.Said.isEmpty());
         QCOMPARE(f.GridText(), FormatSceneGrid(SceneBytes("\x01\x02") + SceneBytes(17, '\x03')));
         QVERIFY(f.Fields.ReceiveBuffer.isEmpty() && f.Fields.LastReceiveTime == 0);
+
+        // After a stall a tick can come before the notification of bytes that
+        // came in time: those the port holds continue the reply, and those
+        // its driver holds are read before the silence is judged.
+        CLICK(w_, Command3, u"8"_s);
+        w_.Tick(0.5);
+        w_.Serial->Deliver("\x01");  // its notification still queued
+        w_.Tick(0.6);
+        w_.Serial->InDriver = "\x02";
+        w_.Tick(1.01);
+        QVERIFY(f.Timer1->isActive() && f.Fields.LastReceiveTime != 0);
+        w_.Deliver(std::exchange(w_.Serial->InDriver, {}));
+        w_.Tick(1.01);
+        QCOMPARE(f.GridText(), u"001 002 "_s);
 
         // A second click starts afresh: the part-reply it abandons never joins the new one.
         CLICK(w_, Command3, u"6"_s);

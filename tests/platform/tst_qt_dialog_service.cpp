@@ -109,29 +109,37 @@ private Q_SLOTS:
     {
         QtDialogService dialogs;
         WorkProgress work;
-        dialogs.FollowProgress(u"Back Up Device"_s, work);  // nothing going on: returns at once
+        const auto shown = [] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == u"WorkProgressDialog" && w->isVisible())
+                    return qobject_cast<QDialog*>(w);
+            }
+            return static_cast<QDialog*>(nullptr);
+        };
+        dialogs.ShowProgress(u"Back Up Device"_s, work);  // nothing going on: no dialog
+        QVERIFY(!shown());
 
-        // Cancel, Escape and the close button only ask the work to stop; the
-        // dialog stays up, showing what the work says, until it is over.
+        // It returns at once and blocks no window. Cancel, Escape and the
+        // close button only ask the work to stop; the dialog stays up,
+        // showing what the work says, until it is over.
         const QList<std::function<void(QDialog*)>> cancels{[](QDialog* d) { d->findChild<QPushButton*>()->click(); },
                                                            [](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); },
                                                            [](QDialog* d) { d->close(); }};
         for (const auto& cancel : cancels) {
             work.Begin(3, u"Fetching scene 1 (1 of 3)"_s);
-            QString seen;
-            WhenModal<QDialog>([&](QDialog* dialog) {
-                cancel(dialog);
-                work.Show(1, u"Stopping once scene 1 is over…"_s);
-                QTimer::singleShot(50, dialog, [&, dialog] {
-                    seen = u"%1 %2 %3"_s.arg(dialog->isVisible())
-                               .arg(dialog->findChild<QPushButton*>()->isEnabled())
-                               .arg(dialog->findChild<QLabel*>()->text());
-                    work.End();
-                });
-            });
-            dialogs.FollowProgress(u"Back Up Device"_s, work);
-            QCOMPARE(seen, u"1 0 Stopping once scene 1 is over…"_s);
+            dialogs.ShowProgress(u"Back Up Device"_s, work);
+            QDialog* dialog = shown();
+            QVERIFY(dialog && !dialog->isModal() && !QApplication::activeModalWidget());
+            cancel(dialog);
+            work.Show(1, u"Stopping once scene 1 is over…"_s);
+            QTest::qWait(20);
+            QCOMPARE(u"%1 %2 %3"_s.arg(dialog->isVisible())
+                         .arg(dialog->findChild<QPushButton*>()->isEnabled())
+                         .arg(dialog->findChild<QLabel*>()->text()),
+                     u"1 0 Stopping once scene 1 is over…"_s);
             QVERIFY(work.StopAsked);
+            work.End();
+            QTRY_VERIFY(!shown());
         }
     }
 

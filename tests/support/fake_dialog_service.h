@@ -68,9 +68,10 @@ public:
     QString ShowOpen(const QString&, bool cancelError) override { return File(QStringLiteral("open"), cancelError); }
     QString ShowSave(const QString&, bool cancelError) override { return File(QStringLiteral("save"), cancelError); }
     QString ShowFolder(const QString&) override { return Answer(QStringLiteral("folder")); }
-    // Stays up until the work is over, as the real dialog does; Cancel only
-    // asks it to stop. A dialog still up after 30 s fails the test.
-    void FollowProgress(const QString& title, WorkProgress& work) override
+    // Stands for a user who watches the dialog until the work is over, and
+    // is then told what came of it: returns only then. Cancel only asks the
+    // work to stop. A dialog still up after 30 s fails the test.
+    void ShowProgress(const QString& title, WorkProgress& work) override
     {
         if (work.Over)
             return;
@@ -91,6 +92,7 @@ public:
         QObject::disconnect(following);
         if (!work.Over)
             QTest::qFail("the progress dialog never ended", __FILE__, __LINE__);
+        QCoreApplication::processEvents();  // what the work reports once it is over
     }
     bool FileExists(const QString& path) override { return !path.isEmpty() && QFileInfo::exists(path); }
 

@@ -23,6 +23,7 @@ public:
     QList<PortDevice> Devices;                          // what Ports() lists
     std::optional<QString> OpenFailure, OutputFailure;  // set: opening or writing fails with this text
     qint64 StuckOutput = 0;                             // this many written bytes never leave
+    QByteArray InDriver;  // received, but not yet read from the driver: Input() has not got them
 
     bool PortOpen() const override { return open_; }
     void SetPortOpen(bool open) override
@@ -34,6 +35,7 @@ public:
         open_ = open;
     }
     int CommPort() const override { return port_; }
+    QString PortName() const override { return QStringLiteral("Serial port %1").arg(port_); }
     void SetCommPort(int port) override { Need(!open_), Log << QStringLiteral("port %1").arg(port_ = port); }
     QString Settings() const override { return settings_; }
     void SetSettings(const QString& settings) override
@@ -50,6 +52,7 @@ public:
         Written += bytes;
     }
     QByteArray Input() override { return Need(open_), std::exchange(waiting_, {}); }
+    qint64 InBufferCount() const override { return open_ ? waiting_.size() + InDriver.size() : 0; }
     qint64 OutBufferCount() const override { return open_ ? StuckOutput : 0; }
     bool FinishOutput() override { return open_; }
     void DiscardOutput() override { Log << QStringLiteral("discard"), StuckOutput = 0; }

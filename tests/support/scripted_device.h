@@ -5,58 +5,58 @@
 
 #include "support/pty.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <functional>
-#include <unistd.h>
 
-// The device at the master end of a pseudo-terminal: answers each fetch
-// frame 2C n CC with the bursts scripted for n (none: silence) and keeps
-// every other byte it is sent.
+// The device at the master end of a pseudo-terminal, as a real one behaves.
+// A frame that starts with 2C n CC is a fetch, answered with the bursts
+// scripted for n (none: silence). Anything else is a store frame, which has
+// no length field: the device takes it as over only once the line has been
+// quiet for QuietMs, so a fetch glued to it is part of it. On request it
+// reads, and answers, at the line's speed.
 class Device final : public QObject {
 public:
-    explicit Device(Pty& pty) : pty_(pty), notifier_(pty.MasterFd(), QSocketNotifier::Read)
-    {
-        connect(&notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
-    }
+    explicit Device(Pty& pty);
+
     QMap<int, QList<std::pair<int, QByteArray>>> Replies;  // n -> (pause in ms, bytes)…
-    QByteArray Stored;
-    QList<int> Fetched;                // the numbers asked for, in order
-    std::function<void(int)> OnFetch;  // runs as a number is asked for, before the reply
-    int HangUpAtFetch = 0;             // hangs up when asked for this number
-    qsizetype HangUpAfter = -1;        // hangs up once it holds this many bytes
+    QList<QByteArray> Frames;                              // every store frame taken, whole
+    QList<int> Fetched;                                    // the numbers asked for, in order
+    std::function<void(int)> OnFetch;                      // runs as a number is asked for, before the reply
+    int HangUpAtFetch = 0;                                 // hangs up when asked for this number
+    qsizetype HangUpAfter = -1;                            // hangs up once it has read this many bytes
+    int QuietMs = 200;                                     // the quiet that ends a store frame
+
+    // 3,840 bytes a second each way, as at 38400 8N1; a pseudo-terminal
+    // passes them at once.
+    void ReadAtLineSpeed(bool on = true);
     // Stops reading, as a device busy storing would: what the program
     // writes waits in the line.
-    void Pause(bool paused) { notifier_.setEnabled(!paused && pty_.IsOpen()); }
+    void Pause(bool paused);
+    // Every byte read so far, frames or not.
+    qsizetype Received() const { return received_; }
 
 private:
-    void Read()
-    {
-        char buffer[4096];
-        const ssize_t n = pty_.IsOpen() ? ::read(pty_.MasterFd(), buffer, sizeof buffer) : -1;
-        if (n <= 0)
-            return void(notifier_.setEnabled(pty_.IsOpen()));
-        QByteArray got(buffer, n);
-        // A fetch ends what arrived; the store frame before it may come in the same read.
-        const bool fetch = n >= 3 && got[qsizetype(n) - 3] == '\x2c' && got.endsWith('\xcc');
-        const int number = n >= 2 ? static_cast<unsigned char>(got[qsizetype(n) - 2]) : 0;
-        if (fetch)
-            got.chop(3);
-        if (!got.isEmpty() && (Stored += got).size() >= HangUpAfter && HangUpAfter >= 0)
-            return notifier_.setEnabled(false), pty_.HangUp();
-        if (!fetch)
-            return;
-        Fetched << number;
-        if (number == HangUpAtFetch)
-            return notifier_.setEnabled(false), pty_.HangUp();
-        if (OnFetch)
-            OnFetch(number);
-        int at = 0;
-        for (const auto& [pauseMs, bytes] : Replies.value(number))
-            QTimer::singleShot(at += pauseMs, this, [this, bytes = bytes] { pty_.Write(bytes); });
-    }
+    void Read(qsizetype most);
+    void Take(const QByteArray& bytes);
+    void Fetch(int number);
+    void Poll();
+    void EndFrame();
+
     Pty& pty_;
     QSocketNotifier notifier_;
+    QTimer quiet_;  // at line speed, the clock of the line
+    QElapsedTimer since_;
+    double lastPoll_ = 0;
+    double inCredit_ = 0;  // bytes the line has carried to the device and it has not read
+    double outCredit_ = 0;
+    bool lineSpeed_ = false;
+    bool paused_ = false;
+    QByteArray frame_;
+    double lastByte_ = 0;
+    QByteArray replying_;  // at line speed, what is still to go out
+    qsizetype received_ = 0;
 };

@@ -38,15 +38,27 @@ struct WindowFixture {
         QCoreApplication::processEvents();
     }
 
-    // Time passes and Timer1 ticks.
+    // Time passes: Timer1 ticks, and a request held for the line to fall
+    // quiet goes.
     void Tick(double seconds)
     {
         Clock.Seconds += seconds;
         Form->Session->OnTick();
+        Form->Session->OnLineQuiet();
     }
 
-    // The send or job in flight has ended.
-    void Settle() { QTRY_VERIFY_WITH_TIMEOUT(!Form->Session->Busy(), 2000); }
+    // The send or job in flight has ended, time passing for the line to fall
+    // quiet wherever a frame waits for it.
+    void Settle() { QTRY_VERIFY_WITH_TIMEOUT(Quiet(), 2000); }
+    bool Quiet()
+    {
+        DeviceSession& session = *Form->Session;
+        // Waiting for the gap, or for the frame to cross the line.
+        const double wait = session.SecondsToQuiet() - (session.Holding() ? 0 : session.FrameGap());
+        if (session.Busy() && wait > 0)
+            Tick(wait + 1e-9);
+        return !session.Busy();
+    }
 };
 
 // Clicks a command button with the dialogs' answers given in order, and
