@@ -252,23 +252,22 @@ void CliRun::Backup()
                       u"These files are already in %1 and would be replaced: %2. Nothing was fetched; add --force "
                       "to replace them."_s.arg(Shown(dir.absolutePath()), there.join(u", "))};
     const QString where = Shown(dir.absolutePath());
-    RunJob([&] { session_.BackUp(options_.Scenes, dir.absolutePath()); },
-           [this, dir, where](const JobResult& job) {
-               const int status = Summarize(u"backup"_s, job, [&](const JobResult& shown) {
-                   QStringList stale;
-                   for (const int n : job.Silent) {
-                       if (QFileInfo::exists(dir.filePath(SceneFileName(n))))
-                           stale << SceneFileName(n);
-                   }
-                   return BackupSummary(shown, where, stale);
-               });
-               if (status != ExitStatus::Done || !job.Done.isEmpty() || job.Silent.isEmpty())
-                   return status;
-               // Said even with --quiet: a nightly backup that saves nothing must not pass unseen.
-               Say(u"No number answered, so nothing was saved. Check that the device is on and connected to %1, "
-                   "then try again."_s.arg(serial_.PortName()));
-               return ExitStatus::Mismatch;
-           });
+    RunJob(DeviceJob::Backup(options_.Scenes, dir.absolutePath()), [this, dir, where](const JobResult& job) {
+        const int status = Summarize(u"backup"_s, job, [&](const JobResult& shown) {
+            QStringList stale;
+            for (const int n : job.Silent) {
+                if (QFileInfo::exists(dir.filePath(SceneFileName(n))))
+                    stale << SceneFileName(n);
+            }
+            return BackupSummary(shown, where, stale);
+        });
+        if (status != ExitStatus::Done || !job.Done.isEmpty() || job.Silent.isEmpty())
+            return status;
+        // Said even with --quiet: a nightly backup that saves nothing must not pass unseen.
+        Say(u"No number answered, so nothing was saved. Check that the device is on and connected to %1, "
+            "then try again."_s.arg(serial_.PortName()));
+        return ExitStatus::Mismatch;
+    });
 }
 
 void CliRun::Restore()
@@ -277,15 +276,14 @@ void CliRun::Restore()
     const SceneFolder& found = read.Found;
     const QStringList skipped = found.Skipped;
     const bool readBack = !options_.NoVerify;
-    RunJob([&] { session_.Restore(found.Scenes, readBack); },
-           [this, readBack, skipped](const JobResult& job) {
-               const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
-               const int status = Summarize(u"restore"_s, job, [&](const JobResult& shown) {
-                   const QString head = RestoreHead(shown, readBack);
-                   return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + SentAgain(shown);
-               });
-               return FolderStatus(status, skipped, differ);
-           });
+    RunJob(DeviceJob::Restore(found.Scenes, readBack), [this, readBack, skipped](const JobResult& job) {
+        const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
+        const int status = Summarize(u"restore"_s, job, [&](const JobResult& shown) {
+            const QString head = RestoreHead(shown, readBack);
+            return (differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n')) + SentAgain(shown);
+        });
+        return FolderStatus(status, skipped, differ);
+    });
 }
 
 void CliRun::Verify()
@@ -295,15 +293,14 @@ void CliRun::Verify()
     const QString where = read.Where;
     const QStringList skipped = found.Skipped;
     const qsizetype total = found.Scenes.size();
-    RunJob([&] { session_.Verify(found.Scenes); },
-           [this, total, where, skipped](const JobResult& job) {
-               const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
-               const int status = Summarize(u"verify"_s, job, [&](const JobResult& shown) {
-                   const QString head = VerifyHead(shown, total, where);
-                   return differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n');
-               });
-               return FolderStatus(status, skipped, differ);
-           });
+    RunJob(DeviceJob::Verify(found.Scenes), [this, total, where, skipped](const JobResult& job) {
+        const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
+        const int status = Summarize(u"verify"_s, job, [&](const JobResult& shown) {
+            const QString head = VerifyHead(shown, total, where);
+            return differ.isEmpty() ? head : head + u'\n' + differ.join(u'\n');
+        });
+        return FolderStatus(status, skipped, differ);
+    });
 }
 
 int CliRun::FolderStatus(int status, const QStringList& skipped, const QStringList& differ)
@@ -319,14 +316,14 @@ int CliRun::FolderStatus(int status, const QStringList& skipped, const QStringLi
     return differ.isEmpty() ? status : ExitStatus::Mismatch;
 }
 
-void CliRun::RunJob(const std::function<void()>& start, const std::function<int(const JobResult&)>& report)
+void CliRun::RunJob(DeviceJob job, const std::function<int(const JobResult&)>& report)
 {
     Configure();
     connect(&session_, &DeviceSession::BusyChanged, this, [this, report](bool busy) {
         if (!busy)
             Finish(report(session_.LastJob()));
     });
-    start();
+    session_.Run(std::move(job));
 }
 
 int CliRun::Summarize(const QString& name, const JobResult& job, const std::function<QString(const JobResult&)>& text)
@@ -370,7 +367,7 @@ void CliRun::Finish(int status)
         return;
     // After a store frame the next run may write as soon as this one ends:
     // the line falls quiet first, so that the device tells the frames apart.
-    const double quiet = session_.SecondsToQuiet();
+    const double quiet = session_.Pacer().Wait();
     if (quiet <= 0)
         return Q_EMIT Finished(status);
     QTimer::singleShot(static_cast<int>(std::ceil(quiet * 1000)), this, [this, status] { Q_EMIT Finished(status); });

@@ -55,9 +55,9 @@ private:
     void Backup();
     void Restore();
     void Verify();
-    // Configures the port, starts the job and, once it is over, hands its
+    // Configures the port, runs the job and, once it is over, hands its
     // result to report, which gives the status.
-    void RunJob(const std::function<void()>& start, const std::function<int(const JobResult&)>& report);
+    void RunJob(DeviceJob job, const std::function<int(const JobResult&)>& report);
     // The summary on standard output; a failure or an interrupt that stopped
     // the job first, on standard error. Returns the status they mean.
     int Summarize(const QString& name, const JobResult& job, const std::function<QString(const JobResult&)>& text);

@@ -64,7 +64,7 @@ int main(int argc, char* argv[])
     MonotonicClock clock;
     ExchangeFields fields;
     DeviceSession session(serial, clock, fields);
-    session.SetFrameGap(options.FrameGap);
+    session.Pacer().SetGap(options.FrameGap);
     CliRun run(options, session, serial);
     InterruptWatcher interrupts;
     QObject::connect(&interrupts, &InterruptWatcher::Interrupted, &run, &CliRun::Interrupt);

@@ -31,17 +31,16 @@ void CompareWithDeviceCommand(LinkWindow& window)
         dialogs.MsgBox(failure.Description, MsgBoxStyle::Exclamation, title);
         return;
     }
-    RunJob(
-        window, title, [&](DeviceSession& session) { session.Fetch(sceneNumber); },
-        [&window, &dialogs, title, grid, mine = *mine, sceneNumber](const JobResult& job) {
-            if (!job.Stopped.isEmpty())
-                dialogs.MsgBox(job.Stopped, MsgBoxStyle::Exclamation, title);
-            else if (!job.Silent.isEmpty())
-                dialogs.MsgBox(u"The device did not answer for scene %1, so nothing was compared. Check the cable, "
-                               "the port and the device, then try again."_s.arg(sceneNumber),
-                               MsgBoxStyle::Exclamation, title);
-            else if (!job.Cancelled)
-                ShowGridComparison(window, grid, mine, job.Reply, u"scene %1 on the device"_s.arg(sceneNumber),
-                                   u"device"_s, title);
-        });
+    RunJob(window, title, DeviceJob::Fetch(sceneNumber),
+           [&window, &dialogs, title, grid, mine = *mine, sceneNumber](const JobResult& job) {
+               if (!job.Stopped.isEmpty())
+                   dialogs.MsgBox(job.Stopped, MsgBoxStyle::Exclamation, title);
+               else if (!job.Silent.isEmpty())
+                   dialogs.MsgBox(u"The device did not answer for scene %1, so nothing was compared. Check the cable, "
+                                  "the port and the device, then try again."_s.arg(sceneNumber),
+                                  MsgBoxStyle::Exclamation, title);
+               else if (!job.Cancelled)
+                   ShowGridComparison(window, grid, mine, job.Reply, u"scene %1 on the device"_s.arg(sceneNumber),
+                                      u"device"_s, title);
+           });
 }

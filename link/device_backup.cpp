@@ -54,18 +54,17 @@ void BackupDeviceCommand(LinkWindow& window)
                        MsgBoxStyle::YesNo | MsgBoxStyle::Question, BackupTitle) != MsgBoxResult::Yes)
         return;
 
-    RunJob(
-        window, BackupTitle, [&](DeviceSession& session) { session.BackUp(list.Numbers, dir.absolutePath()); },
-        [&dialogs, dir, where](const JobResult& job) {
-            // A silent number gets no file, so one there now was there before.
-            QStringList stale;
-            for (const int n : job.Silent) {
-                if (dialogs.FileExists(dir.filePath(SceneFileName(n))))
-                    stale << SceneFileName(n);
-            }
-            dialogs.MsgBox(BackupSummary(job, where, stale),
-                           job.Stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, BackupTitle);
-        });
+    RunJob(window, BackupTitle, DeviceJob::Backup(list.Numbers, dir.absolutePath()),
+           [&dialogs, dir, where](const JobResult& job) {
+               // A silent number gets no file, so one there now was there before.
+               QStringList stale;
+               for (const int n : job.Silent) {
+                   if (dialogs.FileExists(dir.filePath(SceneFileName(n))))
+                       stale << SceneFileName(n);
+               }
+               dialogs.MsgBox(BackupSummary(job, where, stale),
+                              job.Stopped.isEmpty() ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, BackupTitle);
+           });
 }
 
 void RestoreDeviceCommand(LinkWindow& window)
@@ -94,12 +93,11 @@ void RestoreDeviceCommand(LinkWindow& window)
         return;
 
     const bool readBack = check.Checked;
-    RunJob(
-        window, RestoreTitle, [&](DeviceSession& session) { session.Restore(found.Scenes, readBack); },
-        [&dialogs, readBack, skippedText](const JobResult& job) {
-            const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
-            const bool fine = job.Stopped.isEmpty() && differ.isEmpty();
-            ShowSummary(dialogs, RestoreHead(job, readBack), differ, SentAgain(job) + skippedText,
-                        fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, RestoreTitle);
-        });
+    RunJob(window, RestoreTitle, DeviceJob::Restore(found.Scenes, readBack),
+           [&dialogs, readBack, skippedText](const JobResult& job) {
+               const QStringList differ = readBack ? DifferingScenes(job.Checks, u"file"_s) : QStringList();
+               const bool fine = job.Stopped.isEmpty() && differ.isEmpty();
+               ShowSummary(dialogs, RestoreHead(job, readBack), differ, SentAgain(job) + skippedText,
+                           fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, RestoreTitle);
+           });
 }

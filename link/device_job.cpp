@@ -44,6 +44,17 @@ DeviceJob DeviceJob::Fetch(int number)
     return DeviceJob(Kind::Fetch, {{number, SceneBytes()}});
 }
 
+QString DeviceJob::Running() const
+{
+    switch (kind_) {
+    case Kind::Backup: return u"a backup is running"_s;
+    case Kind::Restore: return u"a restore is running"_s;
+    case Kind::Verify: return u"a verify is running"_s;
+    case Kind::Fetch: break;
+    }
+    return u"a scene is being read for a comparison"_s;
+}
+
 int DeviceJob::Number() const
 {
     return index_ < scenes_.size() ? scenes_[index_].first : 0;

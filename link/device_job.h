@@ -67,6 +67,8 @@ public:
     static DeviceJob Fetch(int number);
 
     Kind What() const { return kind_; }
+    // "a backup is running", for a request it keeps waiting.
+    QString Running() const;
     // What to do now. Asked to stop, the job ends before the next scene.
     Step Next(bool stopAsked);
     bool Fetching() const { return phase_ == Phase::Check || phase_ == Phase::Recheck; }

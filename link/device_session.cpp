@@ -3,14 +3,10 @@
 
 #include "link/device_session.h"
 
-#include "files/scene_file.h"
 #include "link/frames.h"
+#include "link/job_summary.h"
 #include "platform/clock.h"
 #include "platform/serial_link.h"
-
-#include <QDir>
-
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -19,28 +15,14 @@ namespace {
 using FailureNumber::DeviceBusy;
 using FailureNumber::PortLost;
 using FailureNumber::SendCancelled;
-QString TimeLeft(double seconds)
-{
-    const auto whole = static_cast<qint64>(std::ceil(seconds));
-    return whole < 90 ? u"About %1 s left."_s.arg(std::max<qint64>(whole, 1))
-                      : u"About %1 min left."_s.arg((whole + 59) / 60);
-}
-
-int Milliseconds(double seconds)
-{
-    return static_cast<int>(std::ceil(seconds * 1000));
-}
 
 }  // namespace
 
 DeviceSession::DeviceSession(SerialLink& port, Clock& clock, ExchangeFields& fields)
-    : port_(port), clock_(clock), fields_(fields), drain_(port, clock)
+    : port_(port), clock_(clock), fields_(fields), drain_(port, clock), pacer_(clock)
 {
     replyTimer_.setObjectName(u"Timer1"_s);
     replyTimer_.setTimerType(Qt::PreciseTimer);
-    quietTimer_.setSingleShot(true);
-    quietTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&quietTimer_, &QTimer::timeout, this, &DeviceSession::OnLineQuiet);
     connect(&port_, &SerialLink::OnComm, this, &DeviceSession::OnReceive, Qt::QueuedConnection);
     connect(&replyTimer_, &QTimer::timeout, this, &DeviceSession::OnTick);
     connect(&drain_, &FrameDrain::Ended, this, &DeviceSession::FrameLeft);
@@ -77,43 +59,11 @@ double DeviceSession::LineSeconds(qint64 count) const
     return ::LineSeconds(port_, count);
 }
 
-double DeviceSession::SecondsToQuiet() const
-{
-    return pacer_.Wait(clock_.Now());
-}
-
-bool DeviceSession::Held(std::function<void()> write)
-{
-    const double wait = pacer_.Wait(clock_.Now());
-    if (wait <= 0)
-        return false;
-    held_ = std::move(write);
-    quietTimer_.start(Milliseconds(wait));
-    return true;
-}
-
-void DeviceSession::OnLineQuiet()
-{
-    if (!held_)
-        return;
-    if (const double wait = pacer_.Wait(clock_.Now()); wait > 0)
-        return quietTimer_.start(Milliseconds(wait));
-    std::exchange(held_, {})();
-}
-
 void DeviceSession::RefuseIfBusy() const
 {
     if (!Busy())
         return;
-    QString what = u"a scene is still being sent"_s;
-    if (mode_ == Mode::Job) {
-        switch (job_.What()) {
-        case DeviceJob::Kind::Backup: what = u"a backup is running"_s; break;
-        case DeviceJob::Kind::Restore: what = u"a restore is running"_s; break;
-        case DeviceJob::Kind::Verify: what = u"a verify is running"_s; break;
-        case DeviceJob::Kind::Fetch: what = u"a scene is being read for a comparison"_s; break;
-        }
-    }
+    const QString what = mode_ == Mode::Job ? job_.Running() : u"a scene is still being sent"_s;
     throw Failure{DeviceBusy, u"The device is busy: %1. Wait until it is over, then try again."_s.arg(what)};
 }
 
@@ -124,7 +74,7 @@ void DeviceSession::Configure(int commPort, const std::optional<QString>& settin
         port_.SetPortOpen(false);
     ReplyRule::Abandon(fields_);
     replyTimer_.stop();
-    held_ = {};
+    pacer_.Drop();
     port_.SetCommPort(commPort);
     if (settings)
         port_.SetSettings(*settings);
@@ -136,7 +86,7 @@ void DeviceSession::Receive(int sceneNumber)
     fields_.ReceiveBuffer.clear();
     port_.SetPortOpen(true);
     ReplyRule::Abandon(fields_);
-    const bool held = Held([this, sceneNumber] {
+    const bool held = pacer_.Hold([this, sceneNumber] {
         try {
             BeginExchange(fields_, sceneNumber);
         } catch (const Failure& failure) {
@@ -270,7 +220,7 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
     fields_.LastReceiveTime = 0;
     replyTimer_.stop();
     frameScene_ = sceneNumber;
-    const bool held = Held([this, sceneNumber, frame] {
+    const bool held = pacer_.Hold([this, sceneNumber, frame] {
         try {
             StartFrame(sceneNumber, frame);
         } catch (const Failure& failure) {
@@ -294,33 +244,34 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
 void DeviceSession::ShowSent(qint64 sent, qint64 total)
 {
     // Until the device has taken it: the frame on the line, then the gap.
-    if (mode_ == Mode::Sending)
-        progress_.Show(sent,
-                       u"Sending scene %1 to the device…\n%2 of %3 bytes sent. %4"_s.arg(frameScene_)
-                           .arg(sent)
-                           .arg(total)
-                           .arg(TimeLeft(SecondsToQuiet() > 0 ? SecondsToQuiet() : LineSeconds(total) + FrameGap())));
+    if (mode_ != Mode::Sending)
+        return;
+    const double left = pacer_.Wait() > 0 ? pacer_.Wait() : LineSeconds(total) + pacer_.Gap();
+    progress_.Show(sent,
+                   u"Sending scene %1 to the device…\n%2 of %3 bytes sent. %4"_s.arg(frameScene_)
+                       .arg(sent)
+                       .arg(total)
+                       .arg(TimeLeft(left)));
 }
 
 void DeviceSession::StartFrame(int sceneNumber, const QByteArray& frame)
 {
     frameScene_ = sceneNumber;
-    pacer_.Handed(clock_.Now(), LineSeconds(frame.size()));
+    pacer_.Handed(LineSeconds(frame.size()));
     drain_.Start(frame);
 }
 
 void DeviceSession::StopFrame()
 {
     if (drain_.Draining())
-        pacer_.Ended(clock_.Now());
+        pacer_.Ended();
     drain_.Stop();
-    held_ = {};
-    quietTimer_.stop();
+    pacer_.Drop();
 }
 
 void DeviceSession::FrameLeft(const std::optional<Failure>& failure)
 {
-    pacer_.Ended(clock_.Now());
+    pacer_.Ended();
     if (mode_ == Mode::Sending)
         return FinishSend(failure);
     if (failure)
@@ -345,7 +296,7 @@ void DeviceSession::FinishSend(const std::optional<Failure>& failure)
 
 void DeviceSession::OnStopWanted()
 {
-    if (mode_ == Mode::Sending && held_) {
+    if (mode_ == Mode::Sending && pacer_.Holding()) {
         FinishSend(Failure{SendCancelled,
                            u"Sending was cancelled before scene %1 went out; the device holds what it held "
                            "before."_s.arg(frameScene_)});
@@ -358,27 +309,7 @@ void DeviceSession::OnStopWanted()
     }
 }
 
-void DeviceSession::BackUp(const QList<int>& numbers, const QString& folder)
-{
-    BeginJob(DeviceJob::Backup(numbers, folder));
-}
-
-void DeviceSession::Restore(const QList<std::pair<int, SceneBytes>>& scenes, bool readBack)
-{
-    BeginJob(DeviceJob::Restore(scenes, readBack));
-}
-
-void DeviceSession::Verify(const QList<std::pair<int, SceneBytes>>& scenes)
-{
-    BeginJob(DeviceJob::Verify(scenes));
-}
-
-void DeviceSession::Fetch(int sceneNumber)
-{
-    BeginJob(DeviceJob::Fetch(sceneNumber));
-}
-
-void DeviceSession::BeginJob(DeviceJob job)
+void DeviceSession::Run(DeviceJob job)
 {
     RefuseIfBusy();
     mode_ = Mode::Job;
@@ -402,7 +333,7 @@ void DeviceSession::NextStep()
     ShowStep();
     // Asked again once the line is quiet, so that a stop asked for meanwhile
     // is taken before the next scene starts.
-    if (Held([this] { NextStep(); }))
+    if (pacer_.Hold([this] { NextStep(); }))
         return;
     try {
         if (!port_.PortOpen())
@@ -455,7 +386,7 @@ void DeviceSession::EndJob(const std::optional<Failure>& stopped)
 void DeviceSession::ShowStep()
 {
     const DeviceJob::Work ahead = job_.Ahead();
-    const double left = SecondsToQuiet() + LineSeconds(ahead.LineBytes) + ahead.StoreFrames * FrameGap() +
+    const double left = pacer_.Wait() + LineSeconds(ahead.LineBytes) + ahead.StoreFrames * pacer_.Gap() +
         ahead.Fetches * ReplyRule::SilenceSeconds;
     const QString more =
         progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(job_.Number()) : TimeLeft(left);

@@ -56,15 +56,9 @@ public:
     int JobScene() const { return job_.Number(); }
     // Seconds the line needs for count bytes at the port's settings.
     double LineSeconds(qint64 count) const;
-    // The quiet the line keeps after a store frame before anything more is
-    // written (FramePacer::DefaultGap unless set).
-    double FrameGap() const { return pacer_.Gap(); }
-    void SetFrameGap(double seconds) { pacer_.SetGap(seconds); }
-    // Seconds until the line has been quiet for the gap after the last store
-    // frame; a request made before then is held back until then.
-    double SecondsToQuiet() const;
-    // A request waits for the line to fall quiet.
-    bool Holding() const { return static_cast<bool>(held_); }
+    // The quiet the line keeps after each store frame: a request made before
+    // the gap after the last one has passed is held back until then.
+    FramePacer& Pacer() { return pacer_; }
 
     // Requests. Each throws Failure when it cannot start: busy, or the port
     // refuses what is asked of it.
@@ -77,26 +71,20 @@ public:
     // whole (the port then closed), or has failed or been cancelled through
     // Progress() (what is still queued then dropped).
     void Send(int sceneNumber, const QByteArray& frame, SendDone done);
-    // Jobs: the port is opened once, at their start, and closed once, at
-    // their end. Progress() follows them; asked to stop, they stop after
-    // the scene in flight. LastJob() tells how they ended, a port that
-    // cannot be opened included.
-    // Each fetch follows the reply rule; each job is described by DeviceJob.
-    void BackUp(const QList<int>& numbers, const QString& folder);
-    // The scenes go in the order given.
-    void Restore(const QList<std::pair<int, SceneBytes>>& scenes, bool readBack);
-    void Verify(const QList<std::pair<int, SceneBytes>>& scenes);
-    // One scene's reply, kept in LastJob() and written nowhere.
-    void Fetch(int sceneNumber);
+    // A job over many scenes (a backup, a restore, a verify, a fetch for a
+    // comparison), as DeviceJob describes it: the port is opened once, at
+    // its start, and closed once, at its end. Progress() follows it; asked
+    // to stop, it stops after the scene in flight. LastJob() tells how it
+    // ended, a port that cannot be opened included. Each fetch follows the
+    // reply rule.
+    void Run(DeviceJob job);
     // Drops whatever is going on, without a word, and closes the port.
     void ShutDown();
 
     // The port's notification (connected here, queued, so that it runs
-    // outside the port's own handler), the reply timer's tick, and the end
-    // of the quiet a held request waits for.
+    // outside the port's own handler) and the reply timer's tick.
     void OnReceive();
     void OnTick();
-    void OnLineQuiet();
 
 Q_SIGNALS:
     // The receive command's exchange is over: reply, no reply or failure.
@@ -110,8 +98,6 @@ private:
     enum class Mode { Free, Sending, Job };
 
     void RefuseIfBusy() const;
-    // Holds write back until the line is quiet; false when it may go now.
-    bool Held(std::function<void()> write);
     void BeginExchange(ExchangeFields& fields, int sceneNumber);
     // What the port holds, as part of the reply; more: its driver holds more.
     ReplyEnd TakeWaiting(ExchangeFields& fields, bool& more);
@@ -125,7 +111,6 @@ private:
     void FinishSend(const std::optional<Failure>& failure);
     void OnStopWanted();
     bool JobFetching() const { return mode_ == Mode::Job && job_.Fetching(); }
-    void BeginJob(DeviceJob job);
     void NextStep();
     // Tells whether the job's step just taken ended the scene before.
     void StepTaken(qsizetype index, int sceneNumber);
@@ -140,8 +125,6 @@ private:
     QTimer replyTimer_;
     FrameDrain drain_;
     FramePacer pacer_;
-    QTimer quietTimer_;
-    std::function<void()> held_;  // the write waiting for the line to fall quiet
     Mode mode_ = Mode::Free;
     WorkProgress progress_;
     int frameScene_ = 0;  // the scene whose frame is leaving now

@@ -27,12 +27,11 @@ void VerifyDeviceCommand(LinkWindow& window)
     const QString& where = read.Where;
     const QString& skippedText = read.Skipped;
     const qsizetype total = found.Scenes.size();
-    RunJob(
-        window, title, [&](DeviceSession& session) { session.Verify(found.Scenes); },
-        [&dialogs, title, total, where, skippedText](const JobResult& job) {
-            const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
-            const bool fine = job.Stopped.isEmpty() && !job.Cancelled && differ.isEmpty();
-            ShowSummary(dialogs, VerifyHead(job, total, where), differ, skippedText,
-                        fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, title);
-        });
+    RunJob(window, title, DeviceJob::Verify(found.Scenes),
+           [&dialogs, title, total, where, skippedText](const JobResult& job) {
+               const QStringList differ = DifferingScenes(job.Checks, u"file"_s);
+               const bool fine = job.Stopped.isEmpty() && !job.Cancelled && differ.isEmpty();
+               ShowSummary(dialogs, VerifyHead(job, total, where), differ, skippedText,
+                           fine ? MsgBoxStyle::Information : MsgBoxStyle::Exclamation, title);
+           });
 }

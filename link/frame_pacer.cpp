@@ -3,23 +3,68 @@
 
 #include "link/frame_pacer.h"
 
-#include <algorithm>
+#include "platform/clock.h"
 
-void FramePacer::Handed(double now, double lineSeconds)
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+int Milliseconds(double seconds)
 {
-    quietFrom_ = std::max(quietFrom_, now + lineSeconds);
+    return static_cast<int>(std::ceil(seconds * 1000));
 }
 
-void FramePacer::Ended(double now)
+}  // namespace
+
+FramePacer::FramePacer(Clock& clock) : clock_(clock)
+{
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &FramePacer::OnQuiet);
+}
+
+void FramePacer::Handed(double lineSeconds)
+{
+    quietFrom_ = std::max(quietFrom_, clock_.Now() + lineSeconds);
+}
+
+void FramePacer::Ended()
 {
     // A frame that was still in the port later than its line time would end
     // is on the wire until then at least.
-    quietFrom_ = std::max(quietFrom_, now);
+    quietFrom_ = std::max(quietFrom_, clock_.Now());
 }
 
-double FramePacer::Wait(double now) const
+double FramePacer::Wait() const
 {
     if (quietFrom_ == 0)
         return 0;
-    return std::max(0.0, quietFrom_ + gap_ - now);
+    return std::max(0.0, quietFrom_ + gap_ - clock_.Now());
+}
+
+bool FramePacer::Hold(std::function<void()> write)
+{
+    const double wait = Wait();
+    if (wait <= 0)
+        return false;
+    held_ = std::move(write);
+    timer_.start(Milliseconds(wait));
+    return true;
+}
+
+void FramePacer::Drop()
+{
+    held_ = {};
+    timer_.stop();
+}
+
+void FramePacer::OnQuiet()
+{
+    if (!held_)
+        return;
+    if (const double wait = Wait(); wait > 0)
+        return timer_.start(Milliseconds(wait));
+    std::exchange(held_, {})();
 }

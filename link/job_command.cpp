@@ -20,13 +20,13 @@ constexpr qsizetype LinesShown = 12;
 
 }  // namespace
 
-void RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start,
+void RunJob(LinkWindow& window, const QString& title, DeviceJob job,
             const std::function<void(const JobResult&)>& report)
 {
     DeviceSession& session = window.LinkSession();
     try {
         ConfigureLink(window);
-        start(session);
+        session.Run(std::move(job));
     } catch (const Failure& failure) {
         window.Dialogs().MsgBox(failure.Description, MsgBoxStyle::Exclamation, title);
         return;

@@ -21,7 +21,7 @@ class LinkWindow;
 // dialog; returns at once. Once the job is over, and the session is done
 // with it, report is told how it ended, unless the window closed it and
 // nothing failed. A job that cannot even start is reported as a message.
-void RunJob(LinkWindow& window, const QString& title, const std::function<void(DeviceSession&)>& start,
+void RunJob(LinkWindow& window, const QString& title, DeviceJob job,
             const std::function<void(const JobResult&)>& report);
 
 // A summary: head, then the lines, then tail. Past a screenful of lines the

@@ -7,7 +7,17 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace Qt::StringLiterals;
+
+QString TimeLeft(double seconds)
+{
+    const auto whole = static_cast<qint64>(std::ceil(seconds));
+    return whole < 90 ? u"About %1 s left."_s.arg(std::max<qint64>(whole, 1))
+                      : u"About %1 min left."_s.arg((whole + 59) / 60);
+}
 
 QString Scenes(qsizetype count)
 {

@@ -12,6 +12,9 @@
 
 // What a device job's summary says, in the same words wherever it is shown.
 
+// "About 5 s left.", "About 3 min left."
+QString TimeLeft(double seconds);
+
 // "1 scene", "3 scenes".
 QString Scenes(qsizetype count);
 // "number 5" or "numbers 1-3, 7".

@@ -39,7 +39,7 @@ private Q_SLOTS:
         // gap of 0.4 s keeps these tests short. One restore keeps the
         // second the program waits by default.
         device_->ReadAtLineSpeed();
-        form_->Session->SetFrameGap(0.4);
+        form_->Session->Pacer().SetGap(0.4);
     }
 
     void sendsAFrameWholeAndReportsAHangUpOnce()
@@ -155,7 +155,7 @@ private Q_SLOTS:
 
     void restoresEveryFileWholeInNumberOrder()
     {
-        form_->Session->SetFrameGap(FramePacer::DefaultGap);
+        form_->Session->Pacer().SetGap(FramePacer::DefaultGap);
         // Made out of order, so that no folder lists them in number order.
         const QByteArray big(4000, '\x09');  // over half a second of line time
         Put(Path(u"scene-007.bin"_s), "\x07"), Put(Path(u"scene-010.bin"_s), big);

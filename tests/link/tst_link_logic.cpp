@@ -144,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(w_.Dialogs.Asked.size(), 1);
         w_.Serial->StuckOutput = 0;
         w_.Settle();
-        QTRY_VERIFY(f.Session->Holding());  // and then for the line to fall quiet
+        QTRY_VERIFY(f.Session->Pacer().Holding());  // and then for the line to fall quiet
         w_.Tick(1.1);
         QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
         QCOMPARE(w_.Serial->Written.right(3), QByteArray::fromHex("2c04cc"));

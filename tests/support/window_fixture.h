@@ -44,7 +44,7 @@ struct WindowFixture {
     {
         Clock.Seconds += seconds;
         Form->Session->OnTick();
-        Form->Session->OnLineQuiet();
+        Form->Session->Pacer().OnQuiet();
     }
 
     // The send or job in flight has ended, time passing for the line to fall
@@ -54,7 +54,8 @@ struct WindowFixture {
     {
         DeviceSession& session = *Form->Session;
         // Waiting for the gap, or for the frame to cross the line.
-        const double wait = session.SecondsToQuiet() - (session.Holding() ? 0 : session.FrameGap());
+        FramePacer& pacer = session.Pacer();
+        const double wait = pacer.Wait() - (pacer.Holding() ? 0 : pacer.Gap());
         if (session.Busy() && wait > 0)
             Tick(wait + 1e-9);
         return !session.Busy();
