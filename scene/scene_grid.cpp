@@ -87,10 +87,18 @@ QString FormatSceneGrid(const SceneBytes& bytes)
 
 namespace {
 
+// Between two entries as a space is: a tab, a comma or a semicolon, as a
+// list pasted from a spreadsheet or a program has them, would otherwise
+// join its numbers into one token that reads as the first alone.
+bool IsEntrySeparator(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u',' || c == u';';
+}
+
 // Reads the grid's tokens in order, giving each one's place, kind and byte
 // to onToken, which may stop the reading by returning false. A token ends
-// at a space or at a CR LF pair, which stands for one space; a lone CR or LF
-// stays inside its token.
+// at a space (or a tab, a comma or a semicolon) or at a CR LF pair, which
+// stands for one space; a lone CR or LF stays inside its token.
 template <typename OnToken> void ScanGrid(QStringView grid, OnToken&& onToken)
 {
     const qsizetype n = grid.size();
@@ -100,7 +108,7 @@ template <typename OnToken> void ScanGrid(QStringView grid, OnToken&& onToken)
         int separator = 0;
         if (k == n)
             separator = -1;
-        else if (grid[k] == u' ')
+        else if (IsEntrySeparator(grid[k]))
             separator = 1;
         else if (grid[k] == u'\r' && k + 1 < n && grid[k + 1] == u'\n')
             separator = 2;
@@ -156,7 +164,7 @@ QList<std::pair<qsizetype, qsizetype>> DifferingEntries(QStringView grid, const 
 QList<GridEntry> GridLineEntries(QStringView line, qsizetype from, qsizetype to)
 {
     const auto separates = [](QChar c) {
-        return c == u' ' || c == QChar::Nbsp || c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator ||
+        return IsEntrySeparator(c) || c == QChar::Nbsp || c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator ||
             c == QChar::LineSeparator;
     };
     const qsizetype n = line.size();

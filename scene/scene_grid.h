@@ -43,9 +43,9 @@ SceneGridReading ReadSceneGrid(QStringView grid);
 // the first bad token.
 QList<std::pair<qsizetype, qsizetype>> DifferingEntries(QStringView grid, const SceneBytes& theirs);
 
-// One line of the grid as the text box holds it (a space or a no-break
-// space between entries; line breaks, lone CR and LF included, end the
-// line): where each entry starts, and whether it would stop a send or a
+// One line of the grid as the text box holds it (a space, a no-break
+// space, a tab, a comma or a semicolon between entries; line breaks, lone
+// CR and LF included, end the line): where each entry starts, and whether it would stop a send or a
 // save. Only entries that reach into [from, to) are read, so that a
 // 10 MB line costs no more than the part on screen.
 struct GridEntry {

@@ -70,7 +70,8 @@ private Q_SLOTS:
             u"255|ff|"_s, u"1 256 2|01|256"_s, u"1e2|64|"_s, u"12abc|0c|"_s, u"0 00 000|000000|"_s, u"0000||0000"_s,
             u"-0||-0"_s, u"7 x|07|x"_s, u"-5||-5"_s, u"+5|05|"_s, u"0.4|00|"_s, u"2.5 3.5|0204|"_s, u"255.4|ff|"_s,
             u"9 255.5|09|255.5"_s, u"1e400||1e400"_s, u"  7   8  \r\n\r\n9 \r\n|070809|"_s, u"   \r\n  ||"_s, u"||"_s,
-            u"5\n6 7|0507|"_s, u"\n7|07|"_s, u"8\r99|08|"_s, u"4\r\r\n5|0405|"_s};
+            u"5\n6 7|0507|"_s, u"\n7|07|"_s, u"8\r99|08|"_s, u"4\r\r\n5|0405|"_s,
+            u"1\t2\t3|010203|"_s, u"10,20,30|0a141e|"_s, u"5;6|0506|"_s, u"1, 2;;3\t\r\n4|01020304|"_s, u"7,x|07|x"_s};
         // clang-format on
         for (const QString& c : cases) {
             const QStringList parts = c.split(u'|');
@@ -85,7 +86,7 @@ private Q_SLOTS:
         // On any line the marked entries are the parse's tokens, and the first
         // one marked is where the parse stops.
         for (const QString& line : {u"001 256 2"_s, u"0000 5"_s, u"12abc 300 7 x"_s, u"  7   8 "_s, u"255.5 1"_s,
-                                    u"1e2 9999"_s, u""_s, u"255 000"_s}) {
+                                    u"1e2 9999"_s, u""_s, u"255 000"_s, u"1\t300,5;x"_s}) {
             const SceneGridReading reading = ReadSceneGrid(line);
             QStringList tokens, bad;
             qsizetype goodBeforeBad = 0;
@@ -93,7 +94,7 @@ private Q_SLOTS:
                 tokens << line.mid(entry.Start, entry.Length);
                 entry.Bad ? void(bad << tokens.last()) : void(goodBeforeBad += bad.isEmpty());
             }
-            QCOMPARE(tokens, line.split(u' ', Qt::SkipEmptyParts));
+            QCOMPARE(tokens, line.split(QRegularExpression(u"[ \t,;]"_s), Qt::SkipEmptyParts));
             QCOMPARE(bad.value(0), reading.BadToken.value_or(QString()));
             QCOMPARE(goodBeforeBad, reading.Bytes.size());
         }
