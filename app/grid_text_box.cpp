@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QToolTip>
 
 #include <algorithm>
@@ -364,6 +365,15 @@ void GridTextBox::contextMenuEvent(QContextMenuEvent* event)
         menu->addActions(menuActions_);
     }
     menu->exec(event->globalPos());
+}
+
+// Plain text alone: the rich formats Qt would add (HTML, OpenDocument) carry
+// what the grid does not hold, a tab before every line break among it.
+QMimeData* GridTextBox::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    data->setText(QTextDocumentFragment(textCursor()).toPlainText());
+    return data;
 }
 
 // Keeps the usual document margin unless the font is a hair wider than the

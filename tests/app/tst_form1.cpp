@@ -121,6 +121,10 @@ private Q_SLOTS:
         QTest::mouseClick(f_->Text1->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(f_->Text1->textCursor().selectedText(), longer.mid(66, 64) + QChar(QChar::LineSeparator));
         QCOMPARE(f_->Text1->cursorForPosition(at).position(), 70);  // and the view stays
+        // What is copied is what the grid holds, in every format offered.
+        f_->Text1->copy();
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->formats(), QStringList{u"text/plain"_s});
+        QCOMPARE(QGuiApplication::clipboard()->text(), longer.mid(66, 64) + u'\n');
     }
 
     void keyFilterKeepsDigitsSpaceAndBackspaceOnly()
@@ -158,15 +162,15 @@ private Q_SLOTS:
 
     void marksBadEntriesShowsWhereAndTypesOver()
     {
-        // Pasting (the menu's Paste) is not filtered. Pasted lone LF, lone CR
-        // and no-break space separate numbers, as the box stores them; the
-        // marks agree.
+        // Pasting (the menu's Paste) is not filtered. Pasted tabs, commas,
+        // semicolons, lone LF, lone CR and no-break spaces separate numbers;
+        // the marks agree.
         f_->SetGridText(QString());
-        QGuiApplication::clipboard()->setText(u"5\n6 7\r8\u00a0300"_s);
+        QGuiApplication::clipboard()->setText(u"1\t2,3;4\n5 6\r7\u00a0300"_s);
         f_->Text1->paste();
-        QCOMPARE(ReadSceneGrid(f_->GridText()).Bytes, QByteArray("\x05\x06\x07\x08"));
+        QCOMPARE(ReadSceneGrid(f_->GridText()).Bytes, QByteArray("\x01\x02\x03\x04\x05\x06\x07"));
         QCOMPARE(ReadSceneGrid(f_->GridText()).BadToken, u"300"_s);
-        QTRY_COMPARE(f_->Text1->MarkedEntries(), (QList<std::pair<int, int>>{{8, 3}}));
+        QTRY_COMPARE(f_->Text1->MarkedEntries(), (QList<std::pair<int, int>>{{14, 3}}));
         f_->SetGridText(u"000 "_s);
         f_->Text1->setFocus();
         f_->Text1->moveCursor(QTextCursor::End);
