@@ -170,7 +170,9 @@ void GridTextBox::SetGridText(const QString& text)
     // older steps go, all at once, before this one is added.
     const qsizetype held = (document()->characterCount() + text.size()) * qsizetype(sizeof(QChar));
     if (replacedBytes_ + held > MaxReplacedBytes) {
-        document()->clearUndoRedoStacks();
+        // Clearing the history would not free the text it held: Qt's
+        // document keeps all it was ever given until it is set anew.
+        ReplaceText(GridText(), false);
         replacedBytes_ = 0;
     }
     replacedBytes_ += held;
