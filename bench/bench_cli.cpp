@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     file.close();
     QList<double> starts;
     for (int i = 0; i < 11; ++i) {
-        if (run({u"send"_qs, u"1"_qs, scene}) != 0)
+        if (run({u"--frame-gap"_qs, u"0.05"_qs, u"send"_qs, u"1"_qs, scene}) != 0)
             return 1;
         starts << static_cast<double>(firstByteNs) / 1e6;
     }

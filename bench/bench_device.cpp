@@ -1,26 +1,45 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
-// What backing up, verifying and restoring the whole device costs beyond what the line
-// and the protocol impose, on a real serial port (a pseudo-terminal, which
-// has no line time of its own; the bench plays a device that answers every
-// fetch at once with 256 bytes).
+// What backing up, verifying and restoring the whole device costs beyond
+// what the line and the protocol impose: on a pseudo-terminal whose far end
+// plays a device that reads and answers at 38400 8N1 (3,840 bytes a
+// second) and answers every fetch with 256 bytes at once. The protocol
+// imposes each frame's and reply's line time, the second of silence that
+// ends each reply, and the gap of quiet after each store frame.
 // Run: build/bench/brindlewick_device_bench [scenes]
 #include "app/form1.h"
 #include "link/device_backup.h"
+#include "link/exchange.h"
 #include "link/frames.h"
 #include "platform/qt_serial_link.h"
 #include "support/fake_dialog_service.h"
-#include "support/pty.h"
+#include "support/scripted_device.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
+
+namespace {
+
+constexpr double BytesPerSecond = 3840;
+
+// Runs a device command and says how long it took beyond what it must.
+double Timed(const std::function<void()>& command, double imposed, const char* what, int scenes)
+{
+    QElapsedTimer clock;
+    clock.start();
+    command();
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    std::printf("%s of %d scenes: %.2f s; imposed %.2f s; beyond that %.2f ms a scene (goal: <= 5)\n", what, scenes,
+                seconds, imposed, (seconds - imposed) * 1000 / scenes);
+    return seconds;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,52 +49,47 @@ int main(int argc, char** argv)
     const int scenes = argc > 1 ? std::atoi(argv[1]) : 10;
 
     Pty pty;
-    QByteArray stored;
+    Device device(pty);
+    device.ReadAtLineSpeed();
     SceneBytes reply(256, '\0');
     for (int i = 0; i < 256; ++i)
         reply[i] = static_cast<char>(i);
-    QSocketNotifier device(pty.MasterFd(), QSocketNotifier::Read);
-    QObject::connect(&device, &QSocketNotifier::activated, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(pty.MasterFd(), buffer, sizeof buffer);
-        if (n == 3 && buffer[0] == '\x2c')
-            pty.Write(reply);
-        else if (n > 0)
-            stored.append(buffer, n);
-    });
+    for (int n = 1; n <= scenes; ++n)
+        device.Replies[n] = {{0, reply}};
     FakeDialogService dialogs;
     QtSerialLink serial([&] { return QList<PortDevice>{pty.AsPort()}; });
     Form1 form(dialogs, serial);
     QTemporaryDir folder;
+    const double gap = form.Session->Pacer().Gap();
+    const double frame = (3 + 256) / BytesPerSecond, fetch = 3 / BytesPerSecond, answer = 256 / BytesPerSecond;
+    const double exchange = fetch + answer + ReplyRule::SilenceSeconds;
 
     dialogs.Answers = {QStringLiteral("1-%1").arg(scenes), folder.path()};
-    QElapsedTimer clock;
-    clock.start();
-    BackupDeviceCommand(form);
-    const double backupMs = clock.nsecsElapsed() / 1e6;
-    std::printf("backup of %d scenes: %.0f ms; beyond the second of silence each: %.2f ms a scene (goal: <= 5)\n",
-                scenes, backupMs, backupMs / scenes - 1000.0);
+    Timed([&] { BackupDeviceCommand(form); }, scenes * exchange, "backup", scenes);
     std::printf("  %s\n", qPrintable(dialogs.Said.value(0).section(u'|', 1).section(u'\n', 0, 0)));
 
     // The backup's files are what the device holds: every scene is the same.
     dialogs.Answers = {folder.path()};
-    clock.restart();
-    VerifyDeviceCommand(form);
-    const double verifyMs = clock.nsecsElapsed() / 1e6;
-    std::printf("verify of %d scenes: %.0f ms; beyond the second of silence each: %.2f ms a scene (goal: <= 5)\n",
-                scenes, verifyMs, verifyMs / scenes - 1000.0);
+    Timed([&] { VerifyDeviceCommand(form); }, scenes * exchange, "verify", scenes);
     std::printf("  %s\n", qPrintable(dialogs.Said.value(1).section(u'|', 1).section(u'\n', 0, 0)));
 
+    // The frames alone: each frame's line time and a gap after each but the
+    // last, which the window's next command waits for instead.
     dialogs.Answers = {folder.path()};
-    dialogs.Checks = {false};  // the frames alone
-    clock.restart();
-    RestoreDeviceCommand(form);
-    while (stored.size() < scenes * (256 + 3) && clock.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    const double restoreMs = clock.nsecsElapsed() / 1e6;
-    std::printf("restore of %d 256-byte scenes: %.0f ms, %.2f ms a scene beyond its line time "
-                "(a pty has none; 67 ms at 38400 baud) (goal: <= 5)\n",
-                scenes, restoreMs, restoreMs / scenes);
+    dialogs.Checks = {false};
+    Timed([&] { RestoreDeviceCommand(form); }, scenes * frame + (scenes - 1) * gap, "restore", scenes);
     std::printf("  %s\n", qPrintable(dialogs.Said.value(3).section(u'|', 1).section(u'\n', 0, 0)));
-    return stored.size() == scenes * (256 + 3) ? 0 : 1;
+
+    // Read back: after each frame the gap, then the fetch and its reply.
+    QTest::qWait(static_cast<int>(gap * 1000) + 10);
+    dialogs.Answers = {folder.path()};
+    dialogs.Checks = {true};
+    Timed([&] { RestoreDeviceCommand(form); }, scenes * (frame + gap + exchange), "restore read back", scenes);
+    std::printf("  %s\n", qPrintable(dialogs.Said.value(5).section(u'|', 1).section(u'\n', 0, 0)));
+
+    QTest::qWait(500);
+    const qsizetype whole = std::count(device.Frames.begin(), device.Frames.end(), SendFrame(1, reply));
+    std::printf("frames the device took: %lld, as %d whole frames of scene 1 and no other: %s\n",
+                static_cast<long long>(device.Frames.size()), 2, whole == 2 ? "yes" : "NO");
+    return device.Frames.size() == 2 * scenes && whole == 2 ? 0 : 1;
 }

@@ -10,10 +10,10 @@
 namespace {
 
 constexpr double BytesPerSecond = 3840;  // 38400 bits a second, ten bits a byte
-constexpr int PollMs = 5;
-// A UART takes in a few bytes at a time; after a quiet spell the line does
-// not owe the device what it did not carry.
-constexpr double LargestBurst = 64;
+constexpr int PollMs = 1;
+// What a late look at the line may find carried since the last, at most:
+// a few looks' worth.
+constexpr double LargestBacklog = 4 * PollMs * BytesPerSecond / 1000;
 
 }  // namespace
 
@@ -105,18 +105,19 @@ void Device::Poll()
     const qsizetype before = received_;
     if (lineSpeed_) {
         const double carried = (now - lastPoll_) * BytesPerSecond;
-        const double most = LargestBurst + PollMs * BytesPerSecond / 1000;
         lastPoll_ = now;
-        inCredit_ = std::min(inCredit_ + carried, most);
-        outCredit_ = std::min(outCredit_ + carried, most);
-        Read(static_cast<qsizetype>(inCredit_));
-        inCredit_ -= static_cast<double>(received_ - before);
+        inCredit_ = std::min(inCredit_ + carried, LargestBacklog);
+        outCredit_ = std::min(outCredit_ + carried, LargestBacklog);
+        const auto most = static_cast<qsizetype>(inCredit_);
+        Read(most);
+        // A line with nothing to carry owes nothing later.
+        inCredit_ = received_ - before < most ? 0 : inCredit_ - static_cast<double>(most);
         const qsizetype out = std::min(static_cast<qsizetype>(outCredit_), replying_.size());
         if (out > 0 && pty_.IsOpen()) {
             const ssize_t n = ::write(pty_.MasterFd(), replying_.constData(), static_cast<size_t>(out));
             replying_.remove(0, std::max<qsizetype>(n, 0));
-            outCredit_ -= static_cast<double>(std::max<ssize_t>(n, 0));
         }
+        outCredit_ = replying_.isEmpty() ? 0 : outCredit_ - static_cast<double>(out);
         if (received_ == before && !paused_ && now - lastByte_ >= QuietMs / 1000.0)
             EndFrame();
         return;
