@@ -195,14 +195,15 @@ DeviceJob::Work DeviceJob::Ahead() const
     for (qsizetype i = index_; i < scenes_.size(); ++i) {
         const qint64 size = kind_ == Kind::Backup ? replyGuess : scenes_[i].second.size();
         const Phase from = i == index_ ? phase_ : (kind_ == Kind::Restore ? Phase::Send : Phase::Check);
-        if (from == Phase::Send || from == Phase::Resend) {
-            work.LineBytes += 3 + size;
-            ++work.StoreFrames;
-        }
-        if (kind_ != Kind::Restore || readBack_) {
-            work.LineBytes += 3 + size;
-            ++work.Fetches;
-        }
+        const bool store = from == Phase::Send || from == Phase::Resend;
+        const bool fetch = kind_ != Kind::Restore || readBack_;
+        work.LineBytes += (store ? 3 + size : 0) + (fetch ? 3 + size : 0);
+        work.Gaps += store;
+        work.Fetches += fetch;
     }
+    // The gap after the last frame is waited for by what comes next, not by
+    // the job.
+    if (kind_ == Kind::Restore && !readBack_ && work.Gaps > 0)
+        --work.Gaps;
     return work;
 }

@@ -46,7 +46,7 @@ public:
     // What is left to do, for an estimate of the time it takes.
     struct Work {
         qint64 LineBytes = 0;  // frames still to write and replies still to come
-        int StoreFrames = 0;   // each followed by the frame gap
+        int Gaps = 0;          // the frame gap after a store frame, before what follows it
         int Fetches = 0;       // each ended by the reply's second of silence
     };
     struct Step {

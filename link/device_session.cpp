@@ -386,7 +386,7 @@ void DeviceSession::EndJob(const std::optional<Failure>& stopped)
 void DeviceSession::ShowStep()
 {
     const DeviceJob::Work ahead = job_.Ahead();
-    const double left = pacer_.Wait() + LineSeconds(ahead.LineBytes) + ahead.StoreFrames * pacer_.Gap() +
+    const double left = pacer_.Wait() + LineSeconds(ahead.LineBytes) + ahead.Gaps * pacer_.Gap() +
         ahead.Fetches * ReplyRule::SilenceSeconds;
     const QString more =
         progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(job_.Number()) : TimeLeft(left);

@@ -174,6 +174,13 @@ private Q_SLOTS:
         dialogs_ = FakeDialogService({dir_->path()});
         NO_FAILURE(form_->RestoreAction->trigger());
         QCOMPARE(dialogs_.Asked.filter(u"Read each"_s), QStringList{u"Read each scene back to check it [off]"_s});
+        // The time left counts the line time and the gaps, and goes down.
+        QStringList left;
+        for (const QString& shown : dialogs_.Progress)
+            left << shown.section(u'\n', -1);
+        QCOMPARE(left.first(), u"About 5 s left."_s);
+        QCOMPARE(left.last(), u"About 2 s left."_s);
+        QVERIFY(std::is_sorted(left.rbegin(), left.rend()));
         QCOMPARE(device_->Fetched, QList<int>{});
         QTRY_COMPARE(device_->Frames,
                      (QList<QByteArray>{SendFrame(1, "\x01\x02\x03"), SendFrame(3, "\x03"), SendFrame(7, "\x07"),
