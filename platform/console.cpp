@@ -63,6 +63,27 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 }
 #endif
 
+// What one read of the stream gives: bytes, 0 at its end, -1 on an error
+// (errno says which).
+qint64 ReadSome(std::FILE* stream, char* buffer, size_t size)
+{
+#if defined(Q_OS_UNIX)
+    const int fd = ::fileno(stream);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+            return n;
+        // A descriptor left non-blocking: wait for more, as a blocking one would.
+        pollfd input{fd, POLLIN, 0};
+        ::poll(&input, 1, -1);
+    }
+#elif defined(Q_OS_WIN)
+    return ::_read(::_fileno(stream), buffer, static_cast<unsigned>(size));
+#else
+    return static_cast<qint64>(std::fread(buffer, 1, size, stream));
+#endif
+}
+
 }  // namespace
 
 bool IsTerminal(std::FILE* stream)
@@ -98,37 +119,16 @@ InputRead ReadToEnd(std::FILE* stream, qint64 most)
 {
     InputRead read;
     char buffer[64 * 1024];
-#if defined(Q_OS_UNIX)
-    const int fd = ::fileno(stream);
     while (read.Bytes.size() <= most) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const qint64 n = ReadSome(stream, buffer, sizeof buffer);
         if (n > 0) {
             read.Bytes.append(buffer, n);
-        } else if (n == 0) {
-            break;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            // A descriptor left non-blocking: wait for more, as a blocking one would.
-            pollfd input{fd, POLLIN, 0};
-            ::poll(&input, 1, -1);
-        } else if (errno != EINTR) {
-            read.Error = QString::fromLocal8Bit(std::strerror(errno));
-            break;
-        }
-    }
-#elif defined(Q_OS_WIN)
-    const int fd = ::_fileno(stream);
-    while (read.Bytes.size() <= most) {
-        const int n = ::_read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            read.Bytes.append(buffer, n);
-        } else if (n == 0) {
-            break;
         } else {
-            read.Error = QString::fromLocal8Bit(std::strerror(errno));
+            if (n < 0)
+                read.Error = QString::fromLocal8Bit(std::strerror(errno));
             break;
         }
     }
-#endif
     if (read.Bytes.size() > most + 1)
         read.Bytes.truncate(most + 1);
     return read;

@@ -14,9 +14,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 
 using namespace Qt::StringLiterals;
 
@@ -276,13 +273,8 @@ private Q_SLOTS:
         // as it is, and nothing is fetched into it.
         device_->Replies = {{5, {{10, "\x05"_ba}}}};
         const QString fifo = Path(u"fifo"_s), socket = Path(u"socket"_s);
-        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path - 1);
-        QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-        const auto closeSocket = qScopeGuard([&] { ::close(listening); });
+        const SpecialFiles special(fifo, socket);
+        QVERIFY(special.Made);
         for (const auto& [target, kind] : {std::pair(fifo, u"a named pipe"_s), std::pair(socket, u"a socket"_s)}) {
             const Ran ran = Cli({u"receive"_s, u"5"_s, target});
             QCOMPARE(ran.Status, 4);

@@ -10,13 +10,10 @@
 
 #include "platform/file_kind.h"
 
-#include <cstring>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -137,13 +134,8 @@ private Q_SLOTS:
                                                    {fifo, u"that is a named pipe, not a scene file"_s},
                                                    {socket, u"that is a socket, not a scene file"_s},
                                                    {longName, u"*"_s}};
-        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-        const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path - 1);
-        QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-        const auto closeSocket = qScopeGuard([&] { ::close(listening); });
+        const SpecialFiles special(fifo, socket);
+        QVERIFY(special.Made);
         QVERIFY(QDir().mkpath(mount));
         const bool mounted =
             QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mount}) == 0;
