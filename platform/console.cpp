@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
@@ -29,6 +30,9 @@ std::atomic<InterruptWatcher*> armed = nullptr;  // the one watcher a handler re
 
 #ifdef Q_OS_UNIX
 constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+// What each signal did before, to be put back; an ignored one (nohup, a
+// job started in the background) stays ignored.
+struct sigaction before[std::size(Signals)] = {};
 int wakeFd = -1;
 
 // Only what is safe in a signal handler: one write to a pipe.
@@ -146,8 +150,8 @@ InterruptWatcher::~InterruptWatcher()
         return;
     armed = nullptr;
 #ifdef Q_OS_UNIX
-    for (const int signal : Signals)
-        std::signal(signal, SIG_DFL);
+    for (size_t i = 0; i < std::size(Signals); ++i)
+        sigaction(Signals[i], &before[i], nullptr);
     wakeFd = -1;
     ::close(pipe_[0]);
     ::close(pipe_[1]);
@@ -180,8 +184,11 @@ void InterruptWatcher::Arm()
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : Signals)
-        sigaction(signal, &action, nullptr);
+    for (size_t i = 0; i < std::size(Signals); ++i) {
+        sigaction(Signals[i], nullptr, &before[i]);
+        if (before[i].sa_handler != SIG_IGN)
+            sigaction(Signals[i], &action, nullptr);
+    }
 #endif
 #ifdef Q_OS_WIN
     done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -310,6 +310,18 @@ private Q_SLOTS:
             QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, large)});
         }
 
+        // Started with hang-ups ignored (nohup), it keeps ignoring them.
+        init();
+        Put(Path(u"scene-001.bin"_s), large), Put(Path(u"scene-002.bin"_s), "\x02");
+        Run nohup;
+        nohup.Before = [](QProcess& process) { process.setChildProcessModifier([] { std::signal(SIGHUP, SIG_IGN); }); };
+        nohup.During = [this, sent = false](QProcess& process) mutable {
+            if (!sent && device_->Received() > 100)
+                sent = true, ::kill(static_cast<pid_t>(process.processId()), SIGHUP);
+        };
+        QCOMPARE(Cli({u"--frame-gap"_s, u"0.3"_s, u"restore"_s, dir_->path(), u"--no-verify"_s}, nohup).Status, 0);
+        QTRY_COMPARE(device_->Frames, (QList<QByteArray>{SendFrame(1, large), SendFrame(2, "\x02")}));
+
         // Standard output's reader gone before the reply is written
         // (receive 1 - | head -c0): said, status 4.
         device_->Replies = {{1, {{10, "\x01"_ba}}}};

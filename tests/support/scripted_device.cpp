@@ -11,9 +11,9 @@ namespace {
 
 constexpr double BytesPerSecond = 3840;  // 38400 bits a second, ten bits a byte
 constexpr int PollMs = 1;
-// What a late look at the line may find carried since the last, at most:
-// a few looks' worth.
-constexpr double LargestBacklog = 4 * PollMs * BytesPerSecond / 1000;
+// A late look at the line finds all it carried meanwhile (a UART does not
+// wait for its reader), up to a second's worth.
+constexpr double LargestBacklog = BytesPerSecond;
 
 }  // namespace
 
