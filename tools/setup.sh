@@ -6,6 +6,8 @@
 # then configures once and builds what changed.
 #   tools/setup.sh          what building and running need
 #   tools/setup.sh --test   that and what testing needs
+#   tools/setup.sh --windows  only the packages that building, packaging and
+#                           testing the Windows release need (tools/windows.sh)
 # BRINDLEWICK_BUILD_DIR picks another build folder, BRINDLEWICK_CMAKE_ARGS
 # adds options to its first configure.
 set -euo pipefail
@@ -19,7 +21,15 @@ packages=(
   fonts-liberation fonts-dejavu-core
 )
 testing=0
-if [ "${1:-}" = "--test" ]; then
+if [ "${1:-}" = "--windows" ]; then
+  packages=(
+    cmake ninja-build xz-utils zip
+    qt6-base-dev qt6-base-dev-tools  # Qt's host tools (moc, rcc, uic) for the cross-build
+    g++-mingw-w64-x86-64-posix
+    nsis                             # the installer
+    wine64 fonts-liberation          # the tests under Wine
+  )
+elif [ "${1:-}" = "--test" ]; then
   testing=1
   packages+=(
     libbenchmark-dev      # benchmarks
@@ -92,6 +102,9 @@ else
   command -v cmake >/dev/null 2>&1 || { echo "cmake is missing: install it, then run this command again." >&2; exit 1; }
 fi
 
+if [ "${1:-}" = "--windows" ]; then
+  exit 0
+fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja ${BRINDLEWICK_CMAKE_ARGS:-}
 elif ((testing)); then
