@@ -23,7 +23,7 @@ packages=(
 testing=0
 if [ "${1:-}" = "--windows" ]; then
   packages=(
-    cmake ninja-build xz-utils zip
+    cmake ninja-build xz-utils zip curl dpkg-dev patch  # dpkg-dev, curl, patch: Qt from source
     qt6-base-dev qt6-base-dev-tools  # Qt's host tools (moc, rcc, uic) for the cross-build
     g++-mingw-w64-x86-64-posix
     nsis                             # the installer
