@@ -378,6 +378,15 @@ QMimeData* GridTextBox::createMimeDataFromSelection() const
     return data;
 }
 
+// Only text is pasted. An empty clipboard (Windows after start-up, X11 when
+// its owner has gone) must not reach Qt 6.4's own paste, which reads the
+// first of its formats without looking whether there is one.
+void GridTextBox::insertFromMimeData(const QMimeData* source)
+{
+    if (source != nullptr && source->hasText())
+        QPlainTextEdit::insertFromMimeData(source);
+}
+
 // Keeps the usual document margin unless the font is a hair wider than the
 // box was drawn for; then the margin gives way so a grid line stays one line.
 void GridTextBox::FitGridLine()
