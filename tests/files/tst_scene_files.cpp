@@ -35,13 +35,12 @@ private Q_SLOTS:
         const QString target = Path(u"target.bin"_s);
         Put(target, QByteArray(1000, 'x'));
         QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QFile::Permissions permissions = QFile::permissions(target);  // as the system tells them
         NO_FAILURE(Ecrire(target, AllValues()));
         QCOMPARE(Contents(target), AllValues());
         NO_FAILURE(QCOMPARE(Lire(target), AllValues()));
-        // Owner, group and others are kept; Qt adds the current user's own bits.
-        QCOMPARE(QFile::permissions(target) & QFile::Permissions(0x7077),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-
+        QCOMPARE(QFile::permissions(target), permissions);
+#ifdef Q_OS_UNIX
         // Through a link the file it names changes; the link stays a link.
         const QString link = Path(u"link.bin"_s);
         QVERIFY(QFile::link(u"target.bin"_s, link));
@@ -50,6 +49,7 @@ private Q_SLOTS:
         QCOMPARE(Contents(target), QByteArray("via link"));
         // Nothing is left beside the file.
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+#endif
 
         // Exactly the limit is still a scene.
         Put(target, QByteArray(MaxSceneBytes, '\x07'));
@@ -80,6 +80,8 @@ private Q_SLOTS:
         QVERIFY(::mkfifo(QFile::encodeName(Path(u"pipe.bin"_s)).constData(), 0600) == 0);
         const QByteArray badName = QFile::encodeName(dir_->path()) + "/\xff.bin";
         QVERIFY(::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0600)) == 0);
+        // QTemporaryDir cannot remove a name it cannot decode.
+        const auto removeBadName = qScopeGuard([&] { ::unlink(badName.constData()); });
         files << Path(u"pipe.bin"_s) << QFile::decodeName(badName);
         said << u"TOVRAK Updater|*pipe.bin\" is a named pipe, not a scene file*|48"_s
              << u"TOVRAK Updater|The name * cannot be read in this system's encoding*|48"_s;
@@ -128,12 +130,15 @@ private Q_SLOTS:
         // written beside it; and where a small disk can be mounted, a scene
         // larger than the disk, and a device node made there.
         const QString longName = Path(QString(250, u'n') + u".bin"_s), mount = Path(u"small"_s);
-        const QString fifo = Path(u"fifo.bin"_s), socket = Path(u"socket.bin"_s), node = mount + u"/null.bin"_s;
         QList<std::pair<QString, QString>> targets{{Path(u"no-such-folder/x.bin"_s), u"*"_s},
                                                    {dir_->path(), u"that is a folder, not a scene file"_s},
-                                                   {fifo, u"that is a named pipe, not a scene file"_s},
-                                                   {socket, u"that is a socket, not a scene file"_s},
                                                    {longName, u"*"_s}};
+        const QByteArray old(20 * 1024, '\x05');
+        Put(longName, old);
+#ifdef Q_OS_UNIX
+        const QString fifo = Path(u"fifo.bin"_s), socket = Path(u"socket.bin"_s), node = mount + u"/null.bin"_s;
+        targets << std::pair(fifo, u"that is a named pipe, not a scene file"_s)
+                << std::pair(socket, u"that is a socket, not a scene file"_s);
         const SpecialFiles special(fifo, socket);
         QVERIFY(special.Made);
         QVERIFY(QDir().mkpath(mount));
@@ -145,9 +150,9 @@ private Q_SLOTS:
                     << std::pair(node, u"that is a device, not a scene file"_s);
         else
             QWARN("cannot mount a small tmpfs here (needs root): a full disk and a device node not tried");
-        const QByteArray old(20 * 1024, '\x05');
-        for (const QString& target : {longName, mount + u"/scene.bin"_s})
-            Put(target, old);
+        if (mounted)
+            Put(mount + u"/scene.bin"_s, old);
+#endif
         w_.Form->SetGridText(FormatSceneGrid(QByteArray(80 * 1024, '\x06')));
         for (const auto& [target, why] : targets) {
             w_.Dialogs = FakeDialogService{};
@@ -160,12 +165,14 @@ private Q_SLOTS:
                 VERIFY_SAID(w_.Dialogs, failed);
         }
         QCOMPARE(Contents(longName), old);
+#ifdef Q_OS_UNIX
         QVERIFY(KindOf(fifo) == FileKind::Pipe && KindOf(socket) == FileKind::Socket);
         if (mounted) {
             QCOMPARE(Contents(mount + u"/scene.bin"_s), old);
             QVERIFY(KindOf(node) == FileKind::Device);
             QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);  // no leftovers
         }
+#endif
     }
 
     void loadsAFileDroppedOnTheWindow()
