@@ -115,7 +115,8 @@ int StatusFor(const Failure& failure)
 CliRun::CliRun(const CliOptions& options, DeviceSession& session, SerialLink& serial)
     : options_(options), session_(session), serial_(serial)
 {
-    progressLine_ = !options.Quiet && IsTerminal(stderr);
+    if (!options.Quiet && IsTerminal(stderr))
+        progressLine_.emplace();
     connect(&session_.Progress(), &WorkProgress::Changed, this, &CliRun::ShowProgress);
     connect(&session_, &DeviceSession::SceneEnded, this, &CliRun::SceneEnded);
 }
@@ -350,8 +351,9 @@ void CliRun::ShowProgress()
     if (!progressLine_)
         return;
     const WorkProgress& progress = session_.Progress();
-    const QString line = progress.Over ? QString() : QString(progress.Text).replace(u'\n', u"   "_s);
-    if (std::fprintf(stderr, "\r%s\033[K", qPrintable(line)) < 0 || std::fflush(stderr) != 0)
+    const QString line =
+        progress.Over ? progressLine_->Clear() : progressLine_->Show(progress.Text, TerminalColumns(stderr));
+    if (!WriteText(stderr, line))
         OutputClosed();
 }
 
@@ -376,8 +378,7 @@ void CliRun::Finish(int status)
 void CliRun::Say(const QString& message)
 {
     // A progress line is cleared first, so that the message stands alone.
-    if (std::fprintf(stderr, "%s%s\n", progressLine_ ? "\r\033[K" : "", qPrintable(message)) < 0 ||
-        std::fflush(stderr) != 0)
+    if (!WriteText(stderr, (progressLine_ ? progressLine_->Clear() : QString()) + message + u'\n'))
         return OutputClosed();
     if (progressLine_ && !session_.Progress().Over)
         ShowProgress();
@@ -385,6 +386,6 @@ void CliRun::Say(const QString& message)
 
 void CliRun::Print(const QString& text)
 {
-    if (std::fputs(text.toLocal8Bit().constData(), stdout) < 0 || std::fflush(stdout) != 0)
+    if (!WriteText(stdout, text))
         OutputClosed();
 }

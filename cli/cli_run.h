@@ -4,12 +4,14 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/progress_line.h"
 #include "link/device_job.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class DeviceSession;
 class SerialLink;
@@ -78,7 +80,7 @@ private:
     CliOptions options_;
     DeviceSession& session_;
     SerialLink& serial_;
-    bool progressLine_ = false;  // a progress line is shown, on a terminal
+    std::optional<ProgressLine> progressLine_;  // on a terminal, unless quiet
     bool interrupted_ = false;
     bool outputClosed_ = false;
     bool finished_ = false;

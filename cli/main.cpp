@@ -44,15 +44,15 @@ int main(int argc, char* argv[])
 
     const CliOptions options = ParseCli(QCoreApplication::arguments());
     if (options.Help) {
-        std::fputs(qPrintable(CliUsage()), stdout);
-        return ExitStatus::Done;
+        return WriteText(stdout, CliUsage()) ? ExitStatus::Done : ExitStatus::FileProblem;
     }
     if (options.Version) {
-        std::printf("brindlewick-cli %s\n", BRINDLEWICK_VERSION);
-        return ExitStatus::Done;
+        return WriteText(stdout, u"brindlewick-cli %1\n"_s.arg(QCoreApplication::applicationVersion()))
+            ? ExitStatus::Done
+            : ExitStatus::FileProblem;
     }
     if (!options.Error.isEmpty()) {
-        std::fprintf(stderr, "brindlewick-cli: %s\nTry 'brindlewick-cli --help'.\n", qPrintable(options.Error));
+        WriteText(stderr, u"brindlewick-cli: %1\nTry 'brindlewick-cli --help'.\n"_s.arg(options.Error));
         return ExitStatus::Usage;
     }
 

@@ -5,17 +5,20 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
@@ -54,18 +57,35 @@ HANDLE done = nullptr;
 // system allows no more, and nothing here can hold it.
 constexpr DWORD CloseWaitMs = 4500;
 
+// The console handler's thread against the watcher's end: the handler
+// reaches the watcher only while it is armed.
+std::mutex handlerLock;
+
 // Runs on a thread of its own; the watcher hears of it in its event loop.
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {
-    InterruptWatcher* watcher = armed.load();
-    if (watcher == nullptr)
-        return FALSE;
     const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
-    QMetaObject::invokeMethod(
-        watcher, [watcher, signal] { watcher->Deliver(signal); }, Qt::QueuedConnection);
-    if (signal == SIGTERM && done != nullptr)
-        ::WaitForSingleObject(done, CloseWaitMs);
+    HANDLE finished = nullptr;
+    {
+        const std::lock_guard lock(handlerLock);
+        InterruptWatcher* watcher = armed.load();
+        if (watcher == nullptr)
+            return FALSE;
+        QMetaObject::invokeMethod(
+            watcher, [watcher, signal] { watcher->Deliver(signal); }, Qt::QueuedConnection);
+        finished = done;  // never closed, so it outlives the watcher
+    }
+    if (signal == SIGTERM && finished != nullptr)
+        ::WaitForSingleObject(finished, CloseWaitMs);
     return TRUE;
+}
+
+// The console a stream writes to, if it is one.
+HANDLE ConsoleOf(std::FILE* stream)
+{
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 #endif
 
@@ -113,6 +133,43 @@ void UseBinaryMode(std::FILE* stream)
 #endif
 }
 
+bool WriteText(std::FILE* stream, const QString& text)
+{
+#ifdef Q_OS_WIN
+    if (HANDLE console = ConsoleOf(stream)) {
+        std::fflush(stream);  // what went before through the C library
+        for (qsizetype at = 0; at < text.size();) {
+            DWORD written = 0;
+            const auto chunk = static_cast<DWORD>(std::min<qsizetype>(text.size() - at, 8192));
+            if (!::WriteConsoleW(console, text.utf16() + at, chunk, &written, nullptr) || written == 0)
+                return false;
+            at += written;
+        }
+        return true;
+    }
+#endif
+    const QByteArray bytes = text.toUtf8();
+    return std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream) ==
+        static_cast<size_t>(bytes.size()) &&
+        std::fflush(stream) == 0;
+}
+
+int TerminalColumns(std::FILE* stream)
+{
+#if defined(Q_OS_UNIX)
+    winsize size = {};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0)
+        return size.ws_col;
+#elif defined(Q_OS_WIN)
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    if (HANDLE console = ConsoleOf(stream); console && ::GetConsoleScreenBufferInfo(console, &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    Q_UNUSED(stream);
+#endif
+    return 0;
+}
+
 void SurviveClosedOutput()
 {
 #ifdef Q_OS_UNIX
@@ -148,7 +205,14 @@ InterruptWatcher::~InterruptWatcher()
 {
     if (!armed_)
         return;
+#ifdef Q_OS_WIN
+    {
+        const std::lock_guard lock(handlerLock);
+        armed = nullptr;
+    }
+#else
     armed = nullptr;
+#endif
 #ifdef Q_OS_UNIX
     for (size_t i = 0; i < std::size(Signals); ++i)
         sigaction(Signals[i], &before[i], nullptr);

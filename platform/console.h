@@ -18,6 +18,14 @@ bool IsTerminal(std::FILE* stream);
 // Makes the stream carry bytes as they are (no line-ending translation).
 void UseBinaryMode(std::FILE* stream);
 
+// Writes text and flushes it: to a Windows console as characters, whatever
+// its code page; elsewhere (a terminal, a file, a pipe) as UTF-8. False
+// when the write failed (the reader has gone).
+bool WriteText(std::FILE* stream, const QString& text);
+
+// How many characters a line of the terminal holds; 0 when unknown.
+int TerminalColumns(std::FILE* stream);
+
 // A write to a pipe whose reader has gone fails, and is reported as such,
 // instead of ending the process at once (SIGPIPE), perhaps mid-frame.
 void SurviveClosedOutput();

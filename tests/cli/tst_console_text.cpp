@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 The Brindlewick developers
+
+// What the command-line program writes for people: the progress line that
+// is written over, and text on a stream that is not a console.
+#include "cli/progress_line.h"
+#include "platform/console.h"
+
+#include <QtTest>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+class TestConsoleText : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesTheProgressLineOverWithoutEscapeCodes()
+    {
+        // step ("show TEXT" or "clear"), columns -> what is written
+        const QList<std::tuple<QString, int, QString>> steps{
+            {u"show Fetching scene 1"_s, 80, u"\rFetching scene 1"_s},
+            {u"show Scene 1\nabout 2 s left"_s, 80, u"\rScene 1   about 2 s left"_s},
+            {u"show Scene 2"_s, 80, u"\rScene 2"_s + QString(17, u' ')},                  // the longer line is blanked
+            {u"show Fetching scene 255 (255 of 255)"_s, 20, u"\rFetching scene 255…"_s},  // never wraps
+            {u"show Fetching"_s, 0, u"\rFetching"_s + QString(11, u' ')},
+            {u"clear"_s, 0, u"\r"_s + QString(8, u' ') + u'\r'},
+            {u"clear"_s, 0, QString()},  // nothing shown, nothing to clear
+            {u"show Sending…"_s, 1, u"\rSending…"_s}};
+        ProgressLine line;
+        for (const auto& [step, columns, written] : steps) {
+            const QString got = step == u"clear" ? line.Clear() : line.Show(step.mid(5), columns);
+            QCOMPARE(got, written);
+            QVERIFY(!got.contains(u'\x1b'));
+        }
+    }
+
+    void writesUtf8WhereThereIsNoConsole()
+    {
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        std::FILE* stream = std::fopen(QFile::encodeName(file.fileName()).constData(), "wb");
+        QVERIFY(stream != nullptr);
+        QVERIFY(WriteText(stream, u"Stopping once the scene has left… 100 %\n"_s));
+        QCOMPARE(TerminalColumns(stream), 0);
+        QVERIFY(!IsTerminal(stream));
+        std::fclose(stream);
+        QCOMPARE(file.readAll(), QByteArray("Stopping once the scene has left\xe2\x80\xa6 100 %\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConsoleText)
+#include "tst_console_text.moc"
