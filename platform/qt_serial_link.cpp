@@ -15,8 +15,8 @@
 #endif
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -24,6 +24,25 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+#ifdef Q_OS_UNIX
+// Whether the line has hung up: the device, or the other end, is gone.
+// Asked with select(), since macOS's poll() takes no devices (it answers
+// POLLNVAL for every port): a line that is ready to read with nothing to
+// read, or that cannot say how much it holds, has reached its end.
+bool HungUp(int fd)
+{
+    if (fd >= FD_SETSIZE)
+        return false;  // beyond select(); a lost line still shows at the next read or write
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(fd, &ready);
+    timeval now = {};
+    int queued = 0;
+    return ::select(fd + 1, &ready, nullptr, nullptr, &now) == 1 &&
+        (::ioctl(fd, FIONREAD, &queued) != 0 || queued == 0);
+}
+#endif
 
 QSerialPort::Parity ToQt(LineSettings::Parity parity)
 {
@@ -196,8 +215,7 @@ bool QtSerialLink::FinishOutput()
 #ifdef Q_OS_UNIX
     const int fd = static_cast<int>(port_.handle());
     ::tcdrain(fd);  // what is left in the UART
-    pollfd line{fd, POLLOUT, 0};
-    if (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if (HungUp(fd)) {
         Lose();
         return false;
     }
