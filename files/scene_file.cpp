@@ -71,8 +71,9 @@ SceneBytes Lire(const QString& Fichier)
     }
     QFile file(Fichier);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw Failure{FileReadFailed,
-                      u"\"%1\" cannot be read: %2. Nothing was loaded."_s.arg(Shown(Fichier), file.errorString())};
+        throw Failure{
+            FileReadFailed,
+            u"\"%1\" cannot be read: %2. Nothing was loaded."_s.arg(Shown(Fichier), InSentence(file.errorString()))};
     }
     if (file.size() > MaxSceneBytes)
         TooLarge(Fichier, file.size());
@@ -80,8 +81,9 @@ SceneBytes Lire(const QString& Fichier)
     // device) from one that fits.
     const QByteArray bytes = file.read(MaxSceneBytes + 1);
     if (file.error() != QFileDevice::NoError) {
-        throw Failure{FileReadFailed,
-                      u"\"%1\" cannot be read: %2. Nothing was loaded."_s.arg(Shown(Fichier), file.errorString())};
+        throw Failure{
+            FileReadFailed,
+            u"\"%1\" cannot be read: %2. Nothing was loaded."_s.arg(Shown(Fichier), InSentence(file.errorString()))};
     }
     if (bytes.size() > MaxSceneBytes)
         TooLarge(Fichier, 0);
@@ -92,9 +94,9 @@ namespace {
 
 Failure WriteFailed(const QString& path, const QString& why)
 {
-    return {
-        FileWriteFailed,
-        u"The scene could not be saved to \"%1\": %2. Any file that was there is unchanged."_s.arg(Shown(path), why)};
+    return {FileWriteFailed,
+            u"The scene could not be saved to \"%1\": %2. Any file that was there is unchanged."_s.arg(
+                Shown(path), InSentence(why))};
 }
 
 }  // namespace

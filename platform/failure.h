@@ -8,6 +8,16 @@
 // What a service or a command step raises when it cannot do its work. A
 // command's error trap catches it and shows Description; Number lets a caller
 // recognise the few failures it treats specially (a cancelled file dialog).
+// The system's reason for a failure, to go inside a sentence: without the
+// full stop (and line end) that Windows ends its own texts with.
+inline QString InSentence(QString reason)
+{
+    reason = reason.trimmed();
+    if (reason.endsWith(u'.'))
+        reason.chop(1);
+    return reason;
+}
+
 struct Failure {
     int Number = 0;
     QString Description;

@@ -114,7 +114,7 @@ QString OpenFailureMessage(const QString& port, const QString& location, OpenPro
     case OpenProblem::InUse: return u"%1 is in use by another program. Close that program, then try again."_s.arg(port);
     case OpenProblem::Other: break;
     }
-    return u"%1 cannot be opened: %2."_s.arg(port, why);
+    return u"%1 cannot be opened: %2."_s.arg(port, InSentence(why));
 }
 
 QtSerialLink::QtSerialLink(PortLister lister, QObject* parent)
@@ -183,7 +183,7 @@ void QtSerialLink::Output(const QByteArray& bytes)
     const qint64 queued = port_.write(bytes);
     if (queued != bytes.size()) {
         throw Failure{FailureNumber::PortWriteFailed,
-                      u"Writing to %1 failed: %2."_s.arg(PortLabel(), port_.errorString())};
+                      u"Writing to %1 failed: %2."_s.arg(PortLabel(), InSentence(port_.errorString()))};
     }
 }
 
@@ -373,7 +373,7 @@ void QtSerialLink::ApplySettings()
     if (IsPseudoTerminal(device_.Location))
         return;
     throw Failure{FailureNumber::InvalidPropertyValue,
-                  u"%1 does not accept the line settings %2: %3."_s.arg(PortLabel(), settingsText_, why)};
+                  u"%1 does not accept the line settings %2: %3."_s.arg(PortLabel(), settingsText_, InSentence(why))};
 }
 
 void QtSerialLink::OnReadyRead()
