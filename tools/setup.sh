@@ -36,7 +36,6 @@ elif [ "${1:-}" = "--test" ]; then
     clang libclang-rt-dev # fuzzing
     clang-format          # the formatting check
     dpkg-dev file lintian appstream desktop-file-utils  # the package checks (cpack -G DEB needs file)
-    g++-mingw-w64-x86-64-posix  # the code compiled for Windows
   )
 fi
 

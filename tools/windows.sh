@@ -54,7 +54,7 @@ fi
 if [ ! -f "$build/build.ninja" ]; then
   "$qt/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/packaging/windows/mingw-w64-x86_64.cmake" \
-    -DBRINDLEWICK_BENCH=OFF -DBRINDLEWICK_TESTS=$tests ${BRINDLEWICK_CMAKE_ARGS:-} >/dev/null
+    -DBRINDLEWICK_BENCH=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DBRINDLEWICK_TESTS=$tests ${BRINDLEWICK_CMAKE_ARGS:-} >/dev/null
 else
   cmake "$build" -DBRINDLEWICK_TESTS=$tests ${BRINDLEWICK_CMAKE_ARGS:-} >/dev/null
 fi

@@ -12,6 +12,7 @@ qt_bin="$1"
 shift
 : "${WINEPREFIX:?set WINEPREFIX to a Wine prefix of your own (./test --windows makes one)}"
 export WINEDEBUG="${WINEDEBUG:--all}"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8  # arguments reach the program as the test wrote them
 wine=/usr/lib/wine/wine64
 if [ ! -x "$wine" ]; then wine="$(command -v wine64 || command -v wine)"; fi
 [ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
@@ -21,7 +22,7 @@ export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\liberation'
 gcc_dlls="$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")"
 path=""
 for dir in "$qt_bin" "$gcc_dlls" /usr/x86_64-w64-mingw32/lib; do
-  path+="Z:${dir//\//\\};"
+  path+="${path:+;}Z:${dir//\//\\}"  # an empty entry would stop cmd's search of PATH
 done
 export WINEPATH="$path"
 exec "$wine" "$@"
