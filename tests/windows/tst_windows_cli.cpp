@@ -14,6 +14,8 @@
 #include "support/scripted_device.h"
 
 #include <QProcess>
+
+#include <csignal>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -65,6 +67,30 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(device.Frames, QList<QByteArray>{SendFrame(7, scene)}, 5000);
         QCOMPARE(pty.LineSettings(), u"38400,n,8,1"_s);
         EndWine();  // while the line is still there: its hang-up would reach Wine
+    }
+
+    void anInterruptLetsTheFrameInFlightLeaveWhole()
+    {
+        // Wine turns SIGINT into the console's Ctrl+C, as Windows sends it.
+        Pty pty;
+        Device device(pty);
+        device.ReadAtLineSpeed();
+        QFile::remove(com1_);
+        QVERIFY(QFile::link(pty.AsPort().Location, com1_));
+        QTemporaryDir dir;
+        const QByteArray scene(20000, '\x09');
+        Put(dir.filePath(u"scene.bin"_s), scene);
+        QProcess process;
+        process.start(wineRun_,
+                      {QFileInfo(cli_).absolutePath(), cli_, u"--port"_s, u"1"_s, u"send"_s, u"7"_s,
+                       WindowsPath(dir.filePath(u"scene.bin"_s))});
+        QTRY_VERIFY_WITH_TIMEOUT(device.Received() > 2000, 30000);
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30000);
+        QCOMPARE(process.exitCode(), 130);
+        QCOMPARE(process.readAllStandardError(), "Interrupted: stopping once the scene has left…\r\n"_ba);
+        QTRY_COMPARE_WITH_TIMEOUT(device.Frames, QList<QByteArray>{SendFrame(7, scene)}, 5000);
+        EndWine();
     }
 
     void namesFilesInUtf8AndSaysWhatWentWrong()
