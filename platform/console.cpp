@@ -140,8 +140,11 @@ bool WriteText(std::FILE* stream, const QString& text)
         std::fflush(stream);  // what went before through the C library
         for (qsizetype at = 0; at < text.size();) {
             DWORD written = 0;
-            const auto chunk = static_cast<DWORD>(std::min<qsizetype>(text.size() - at, 8192));
-            if (!::WriteConsoleW(console, text.utf16() + at, chunk, &written, nullptr) || written == 0)
+            qsizetype chunk = std::min<qsizetype>(text.size() - at, 8192);
+            if (at + chunk < text.size() && text.at(at + chunk - 1).isHighSurrogate())
+                --chunk;  // a character is never split in two
+            if (!::WriteConsoleW(console, text.utf16() + at, static_cast<DWORD>(chunk), &written, nullptr) ||
+                written == 0)
                 return false;
             at += written;
         }
