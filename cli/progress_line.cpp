@@ -14,16 +14,18 @@ QString ProgressLine::Show(const QString& text, int columns)
     // on to the next line.
     if (columns > 1 && line.size() > columns - 1)
         line = line.left(std::max(0, columns - 2)) + u'…';
-    const qsizetype blanks = std::max<qsizetype>(0, shown_ - line.size());
-    shown_ = line.size();
+    if (line == shown_)
+        return {};  // as it is on the terminal already
+    const qsizetype blanks = std::max<qsizetype>(0, shown_.size() - line.size());
+    shown_ = line;
     return u'\r' + line + QString(blanks, u' ');
 }
 
 QString ProgressLine::Clear()
 {
-    if (shown_ == 0)
+    if (shown_.isEmpty())
         return {};
-    const QString clear = u'\r' + QString(shown_, u' ') + u'\r';
-    shown_ = 0;
+    const QString clear = u'\r' + QString(shown_.size(), u' ') + u'\r';
+    shown_.clear();
     return clear;
 }

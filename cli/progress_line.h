@@ -19,5 +19,5 @@ public:
     QString Clear();
 
 private:
-    qsizetype shown_ = 0;  // characters on the line now
+    QString shown_;  // on the line now
 };

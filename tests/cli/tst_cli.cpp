@@ -19,7 +19,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What the program ended with and wrote.
+// What the program ended with (-1: a signal ended it; -2: it did not end)
+// and wrote.
 struct Ran {
     int Status = -1;
     QByteArray Out;
@@ -66,6 +67,37 @@ void ReaderGone(QProcess& process, int fd)
         if (::pipe(ends) == 0)
             ::dup2(ends[1], fd), ::close(ends[0]), ::close(ends[1]);
     });
+}
+
+// What the program has written to the terminal so far.
+QByteArray Drain(const Pty& terminal)
+{
+    QByteArray shown;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(terminal.MasterFd(), buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, n);
+    return shown;
+}
+
+// The lines a terminal shows after it was sent text, written over where a
+// carriage return says, without the blanks at their ends.
+QStringList Screen(const QByteArray& text)
+{
+    QStringList lines{QString()};
+    qsizetype column = 0;
+    for (const QChar c : QString::fromUtf8(text)) {
+        if (c == u'\r') {
+            column = 0;
+        } else if (c == u'\n') {
+            lines << QString(), column = 0;
+        } else {
+            QString& line = lines.last();
+            line = line.leftJustified(column).replace(column++, 1, c);
+        }
+    }
+    for (QString& line : lines)
+        line = line.trimmed();
+    return lines;
 }
 
 // The program stops for a while, as on a loaded or swapping machine.
@@ -141,7 +173,7 @@ private Q_SLOTS:
     {
         device_->Replies = {{1, {{10, "\x01\x00\x0a"_ba}}}, {3, {{10, AllValues()}}}};
         // Into a folder that is not there yet, as a nightly backup makes one a day.
-        const QString folder = Path(u"2026-12-08"_s);
+        const QString folder = Path(u"scenes/2026-12-08"_s);
         Ran ran = Cli({u"backup"_s, folder, u"--scenes"_s, u"1-3"_s});
         QCOMPARE(ran.Status, 0);
         QCOMPARE(ran.Out, u"2 scenes saved in %1 (numbers 1, 3).\nNo reply from number 2.\n"_s.arg(folder).toUtf8());
@@ -228,10 +260,17 @@ private Q_SLOTS:
                  u"Scene 1: sent, the same once read back\nScene 2: 1 byte differs, the first at byte 2 (file "
                  "2, device 7)\n"_s);
 
+        // A verify writes nothing, in the folder or where it runs.
         device_->Fetched.clear(), device_->Frames.clear();
-        ran = Cli({u"--quiet"_s, u"verify"_s, dir_->path()});
+        const QStringList files = QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QTemporaryDir here;
+        Run inHere;
+        inHere.Before = [&here](QProcess& process) { process.setWorkingDirectory(here.path()); };
+        ran = Cli({u"--quiet"_s, u"verify"_s, dir_->path()}, inHere);
         QCOMPARE(ran.Status, 1);
-        QVERIFY(device_->Frames.isEmpty() && ran.Err.isEmpty());
+        QVERIFY(device_->Frames.isEmpty() && ran.Err.isEmpty() &&
+                QDir(here.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
         QCOMPARE(ran.Out,
                  u"2 of 2 scenes checked against %1: 1 the same, 1 differs:\nScene 2: 1 byte differs, the "
                  "first at byte 2 (file 2, device 7)\n"_s.arg(dir_->path())
@@ -246,7 +285,7 @@ private Q_SLOTS:
         QVERIFY(::mkfifo(QFile::encodeName(Path(u"scene-004.bin"_s)).constData(), 0600) == 0);
         ran = Cli({u"--frame-gap"_s, u"0.4"_s, u"restore"_s, dir_->path(), u"--no-verify"_s});
         QCOMPARE(ran.Status, 4);
-        QCOMPARE(device_->Frames, (QList<QByteArray>{SendFrame(1, "\x01\x02"), SendFrame(2, "\x02\x02")}));
+        QTRY_COMPARE(device_->Frames, (QList<QByteArray>{SendFrame(1, "\x01\x02"), SendFrame(2, "\x02\x02")}));
         QCOMPARE(ran.Err, u"Skipped: scene-003.bin (larger than a scene can be), scene-004.bin (a named pipe).\n"_s);
         QCOMPARE(Cli({u"verify"_s, dir_->path()}).Status, 4);
     }
@@ -266,6 +305,12 @@ private Q_SLOTS:
         QVERIFY2(file.Err.contains(u"none.bin"_s), qPrintable(file.Err));
         QCOMPARE(Cli({u"restore"_s, dir_->path()}).Status, 4);  // no scene files
         QCOMPARE(Cli({u"send"_s, u"1"_s, u"-"_s}).Status, 4);   // an empty scene
+        Run tooMuch;
+        tooMuch.Input = QByteArray(MaxSceneBytes + 1, '\x01');
+        const Ran large = Cli({u"send"_s, u"1"_s, u"-"_s}, tooMuch);
+        QCOMPARE(large.Status, 4);
+        QCOMPARE(large.Err,
+                 u"Standard input holds more than a scene can (1048576 bytes at most), so nothing was sent.\n"_s);
         QCOMPARE(Cli({u"verify"_s}).Status, 2);
         QVERIFY(device_->Frames.isEmpty() && device_->Fetched.isEmpty());
 
@@ -284,6 +329,77 @@ private Q_SLOTS:
         QVERIFY(::stat(QFile::encodeName(fifo).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
         QVERIFY(::stat(QFile::encodeName(socket).constData(), &status) == 0 && S_ISSOCK(status.st_mode));
         QVERIFY(device_->Fetched.isEmpty());
+    }
+
+    void showsProgressOnlyOnATerminalAndOnlyWhenNotQuiet()
+    {
+        // Standard error on a terminal; standard output, a pipe, gets the
+        // summary alone whatever the options.
+        for (const QString& option : {u"--frame-gap=0.3"_s, u"--quiet"_s, u"--verbose"_s}) {
+            init();
+            Put(Path(u"scene-001.bin"_s), QByteArray(2000, '\x01')), Put(Path(u"scene-002.bin"_s), "\x02");
+            Pty terminal;
+            QByteArray shown;
+            Run run;
+            run.Before = [path = QFile::encodeName(terminal.AsPort().Location)](QProcess& process) {
+                process.setChildProcessModifier([path] { ::dup2(::open(path.constData(), O_RDWR | O_NOCTTY), 2); });
+            };
+            run.During = [&](QProcess&) { shown += Drain(terminal); };
+            const Ran ran = Cli({option, u"restore"_s, dir_->path(), u"--no-verify"_s}, run);
+            shown += Drain(terminal);
+            QCOMPARE(ran.Status, 0);
+            QCOMPARE(ran.Out, "2 scenes sent to the device (numbers 1-2).\n"_ba);
+            // What is left on the terminal: the messages, and no progress.
+            const QStringList screen = Screen(shown);
+            if (option == u"--quiet")
+                QCOMPARE(shown, QByteArray());
+            else
+                QVERIFY2(shown.contains("\rSending scene 2 (2 of 2)   About ") && !shown.contains('\x1b'),
+                         shown.constData());
+            const QStringList left = option == u"--verbose" ? QStringList{u"Scene 1: sent"_s, u"Scene 2: sent"_s, {}}
+                                                            : QStringList{QString()};
+            QCOMPARE(screen, left);
+        }
+    }
+
+    void aStoppedJobSaysWhyOnceAndCountsWhatItDid()
+    {
+        // The line hangs up at the second scene of a verify: what was checked
+        // is counted on standard output, why it stopped is said once on
+        // standard error, and the status is the port's.
+        for (const char n : {'1', '2', '3'})
+            Put(Path(u"scene-00%1.bin"_s.arg(QLatin1Char(n))), QByteArray(1, n));
+        device_->Replies = {{1, {{10, "1"_ba}}}, {2, {{10, "2"_ba}}}};
+        device_->HangUpAtFetch = 2;
+        Ran ran = Cli({u"verify"_s, dir_->path()});
+        QCOMPARE(ran.Status, 3);
+        QCOMPARE(ran.Out, u"1 of 3 scenes checked against %1: all the same.\n"_s.arg(dir_->path()).toUtf8());
+        QCOMPARE(
+            ran.Err,
+            u"The verify stopped at scene 2: Serial device %1 was lost during the exchange, so no scene "
+            "was received. Check that the adapter is plugged in, then try again.\n"_s.arg(pty_->AsPort().Location));
+
+        // A reply past the cap is the device's doing: status 1.
+        init();
+        device_->ReadAtLineSpeed(false);
+        device_->Replies = {{1, {{10, "\x01"_ba}}}, {4, {{10, QByteArray(MaxSceneBytes + 1, '\x04')}}}};
+        ran = Cli({u"backup"_s, Path(u"big"_s), u"--scenes"_s, u"1,4"_s});
+        QCOMPARE(ran.Status, 1);
+        QCOMPARE(ran.Out, u"1 scene saved in %1 (number 1).\n"_s.arg(Path(u"big"_s)).toUtf8());
+        QVERIFY2(ran.Err.startsWith(u"The backup stopped at scene 4: The device sent more than a scene can hold"_s) &&
+                     ran.Err.count(u'\n') == 1,
+                 qPrintable(ran.Err));
+
+        // A scene that cannot be written: status 4.
+        init();
+        device_->Replies = {{1, {{10, "\x01"_ba}}}};
+        QVERIFY(QDir().mkpath(Path(u"full/scene-001.bin"_s)));
+        ran = Cli({u"backup"_s, Path(u"full"_s), u"--scenes"_s, u"1"_s, u"--force"_s});
+        QCOMPARE(ran.Status, 4);
+        QCOMPARE(ran.Out, u"0 scenes saved in %1.\n"_s.arg(Path(u"full"_s)).toUtf8());
+        QVERIFY2(ran.Err.startsWith(u"The backup stopped at scene 1: The scene could not be saved to"_s) &&
+                     ran.Err.count(u'\n') == 1,
+                 qPrintable(ran.Err));
     }
 
     void stopsOnlyBetweenWholeFrames()
@@ -309,6 +425,31 @@ private Q_SLOTS:
                 QVERIFY2(ran.Err.startsWith(u"Interrupted: stopping once scene 1 is over…\n"_s), qPrintable(ran.Err));
             QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, large)});
         }
+
+        // A plain send: the scene leaves whole, and that is said.
+        init();
+        Put(Path(u"large.bin"_s), large);
+        Run sending;
+        sending.During = [this, sent = false](QProcess& process) mutable {
+            if (!sent && device_->Received() > 100)
+                sent = true, ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        };
+        Ran sent = Cli({u"send"_s, u"3"_s, Path(u"large.bin"_s)}, sending);
+        QCOMPARE(sent.Status, 130);
+        QCOMPARE(sent.Err, u"Interrupted: stopping once the scene has left…\n"_s);
+        QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(3, large)});
+
+        // Waiting for standard input, which has sent nothing yet, Ctrl+C ends
+        // it at once, as any program: nothing is on the line to protect.
+        Run waiting;
+        QElapsedTimer since;
+        waiting.During = [&since](QProcess& process) {
+            if (!since.isValid())
+                since.start();
+            else if (since.elapsed() > 300)
+                ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        };
+        QCOMPARE(Cli({u"send"_s, u"4"_s, u"-"_s}, waiting).Status, -1);  // ended by the signal
 
         // Started with hang-ups ignored (nohup), it keeps ignoring them.
         init();
@@ -357,8 +498,7 @@ private:
         if (process.state() != QProcess::NotRunning) {
             process.kill();
             process.waitForFinished();
-            qWarning("brindlewick-cli did not end");
-            return {};
+            return {-2, {}, u"brindlewick-cli did not end"_s};
         }
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
                 QString::fromUtf8(process.readAllStandardError())};

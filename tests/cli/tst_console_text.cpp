@@ -27,6 +27,9 @@ private Q_SLOTS:
             {u"show Fetching"_s, 0, u"\rFetching"_s + QString(11, u' ')},
             {u"clear"_s, 0, u"\r"_s + QString(8, u' ') + u'\r'},
             {u"clear"_s, 0, QString()},  // nothing shown, nothing to clear
+            {u"show "_s, 0, QString()},
+            {u"show Sending"_s, 0, u"\rSending"_s},
+            {u"show Sending"_s, 0, QString()},  // as it is already
             {u"show Sending…"_s, 1, u"\rSending…"_s}};
         ProgressLine line;
         for (const auto& [step, columns, written] : steps) {

@@ -31,6 +31,10 @@ Pty::Pty()
     ::cfmakeraw(&raw);
     ::tcsetattr(slave_, TCSANOW, &raw);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    // Not passed on to a program the test starts: it would hold the line up
+    // after the test hangs it up.
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
     slavePath_ = QString::fromLocal8Bit(name);
 #ifdef Q_OS_LINUX
     watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
