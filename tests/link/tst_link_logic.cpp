@@ -7,6 +7,7 @@
 #include "files/scene_file.h"
 #include "link/configure_link.h"
 #include "link/exchange.h"
+#include "link/frame_drain.h"
 #include "link/frames.h"
 #include "link/job_command.h"
 #include "link/scene_list.h"
@@ -158,6 +159,64 @@ private Q_SLOTS:
         }
         VERIFY_SAID(w_.Dialogs, u"Send Scene|300 is not between 0 and 255|16"_s);
         QVERIFY(w_.Serial->Log.isEmpty() && w_.Dialogs.Asked.isEmpty());
+    }
+
+    void theDrainFindsWhenAFrameHasLeftOrWhyNot()
+    {
+        FakeSerialLink port;
+        port.SetSettings(u"9600,n,8,1"_s);  // 960 bytes take a second
+        port.SetPortOpen(true);
+        ManualClock clock;
+        FrameDrain drain(port, clock);
+        QList<std::pair<qint64, qint64>> progress;
+        std::optional<std::optional<Failure>> ended;
+        connect(&drain, &FrameDrain::Progressed,
+                [&](qint64 sent, qint64 total) { progress << std::pair(sent, total); });
+        connect(&drain, &FrameDrain::Ended, [&](const std::optional<Failure>& failure) { ended = failure; });
+        const auto start = [&](qint64 size, qint64 stuck) {
+            progress.clear(), ended.reset(), port.Looks = 0, port.StuckOutput = stuck;
+            drain.Start(QByteArray(size, 'x'));
+        };
+
+        // What has left, as far as the line can have carried it, and not
+        // what is left; a frame not gone at the first look keeps its
+        // deadline (twice its line time and two seconds).
+        start(960, 400);
+        QTRY_VERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last(), std::pair(0LL, 960LL));
+        clock.Seconds += 0.5;
+        QTRY_COMPARE(progress.last(), std::pair(480LL, 960LL));
+        clock.Seconds += 1;
+        QTRY_COMPARE(progress.last(), std::pair(560LL, 960LL));
+        QTest::qWait(20);
+        QVERIFY(!ended && drain.Draining());
+        clock.Seconds += 2.6;
+        QTRY_VERIFY(ended.has_value());
+        QCOMPARE(ended->value().Number, FailureNumber::SendTimedOut);
+        QVERIFY2(ended->value().Description.contains(u"within 4 seconds: 400 of 960 bytes are still waiting"_s),
+                 qPrintable(ended->value().Description));
+
+        // Whole, once it has all left and the line is still there; lost,
+        // when the line hangs up as its last bytes leave.
+        for (const bool hangsUp : {false, true}) {
+            port.LoseOnFinish = hangsUp;
+            start(960, 0);
+            clock.Seconds += 1.001;
+            QTRY_VERIFY(ended.has_value());
+            QCOMPARE(progress.last(), std::pair(960LL, 960LL));
+            QCOMPARE(ended->has_value() ? ended->value().Number : 0, hangsUp ? FailureNumber::PortLost : 0);
+            port.SetPortOpen(true);
+        }
+        port.LoseOnFinish = false;
+
+        // While much is queued the port is looked at every 50 ms, and every
+        // millisecond once little is, so that the end is found at once.
+        for (const auto& [queued, fewest, most] : {std::tuple(5000, 0, 8), std::tuple(100, 15, 400)}) {
+            start(6000, queued);
+            QTest::qWait(300);
+            drain.Stop();
+            QVERIFY2(port.Looks >= fewest && port.Looks <= most, qPrintable(QString::number(port.Looks)));
+        }
     }
 
     void sendFailuresCloseThePort()

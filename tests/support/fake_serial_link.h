@@ -23,6 +23,8 @@ public:
     QList<PortDevice> Devices;                          // what Ports() lists
     std::optional<QString> OpenFailure, OutputFailure;  // set: opening or writing fails with this text
     qint64 StuckOutput = 0;                             // this many written bytes never leave
+    bool LoseOnFinish = false;                          // the line hangs up as the last bytes leave
+    mutable int Looks = 0;                              // how often the output queue was looked at
     QByteArray InDriver;  // received, but not yet read from the driver: Input() has not got them
 
     bool PortOpen() const override { return open_; }
@@ -53,8 +55,8 @@ public:
     }
     QByteArray Input() override { return Need(open_), std::exchange(waiting_, {}); }
     qint64 InBufferCount() const override { return open_ ? waiting_.size() + InDriver.size() : 0; }
-    qint64 OutBufferCount() const override { return open_ ? StuckOutput : 0; }
-    bool FinishOutput() override { return open_; }
+    qint64 OutBufferCount() const override { return ++Looks, open_ ? StuckOutput : 0; }
+    bool FinishOutput() override { return open_ = open_ && !LoseOnFinish; }
     void DiscardOutput() override { Log << QStringLiteral("discard"), StuckOutput = 0; }
     int CommEvent() const override { return event_; }
     QList<PortDevice> Ports() const override { return Devices; }
