@@ -191,6 +191,10 @@ private Q_SLOTS:
         for (const int at : {0, 2, 4, 6, 10, 14})
             levels << f_->Text1->EntryAt(at).section(u'(', 1);
         QCOMPARE(levels.join(u','), u"0 %),0 %),1 %),50 %),100 %),100 %)"_s);  // 254 is 99.6 %
+        // The last character of a line, and the next line's first entry.
+        f_->SetGridText(u"7 255\r\n9"_s);
+        QCOMPARE(f_->Text1->EntryAt(4) + u'|' + f_->Text1->EntryAt(5) + u'|' + f_->Text1->EntryAt(6),
+                 u"Byte 2: 255 (100 %)||Byte 3: 9 (4 %)"_s);
 
         // Insert switches to typing over entries, with a block caret, and
         // back; Shift+Insert is no switch.

@@ -262,6 +262,18 @@ private Q_SLOTS:
         QVERIFY(form_->GridText() == FormatSceneGrid(SceneBytes(256, '\0')) && form_->Label4->text() == u"0"_s);
         QVERIFY(!serial_->PortOpen());
         COMPARE_OPENS(*pty_, 1);
+
+        // Cancelled once the first scene is checked, it finishes the scene in
+        // flight and counts only what it checked.
+        device_->Fetched.clear();
+        dialogs_ = FakeDialogService({dir_->path()});
+        dialogs_.CancelAt = 1;
+        NO_FAILURE(form_->VerifyAction->trigger());
+        QCOMPARE(device_->Fetched, (QList<int>{1, 2}));
+        VERIFY_SAID(dialogs_,
+                    u"Verify Device|The verify was cancelled.\n\n2 of 4 scenes checked against %1: 1 the "
+                    "same, 1 differs:\nScene 2: 1 byte differs, the first at byte 37 (file 255, device "
+                    "36)|48"_s.arg(QDir::toNativeSeparators(dir_->path())));
     }
 
     void aCheckedRestoreSendsAGarbledSceneOnceMore()

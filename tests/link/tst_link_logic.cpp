@@ -260,6 +260,7 @@ private Q_SLOTS:
     void receiveCollectsUntilASecondOfSilence()
     {
         Form1& f = *w_.Form;
+        QCOMPARE(f.Timer1->timerType(), Qt::PreciseTimer);  // a coarse one finds the silence up to 50 ms late
         CLICK(w_, Command3, u" 5"_s);
         QCOMPARE(w_.Serial->Log.join(u'|'), Setup + u"open|output 2c 05 cc"_s);
         QCOMPARE(f.Label4->text(), u" 5"_s);  // as typed
