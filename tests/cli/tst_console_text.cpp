@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 The Brindlewick developers
 
-// What the command-line program writes for people: the progress line that
-// is written over, and text on a stream that is not a console.
+// The command-line program's progress line, written over on a terminal.
 #include "cli/progress_line.h"
-#include "platform/console.h"
 
 #include <QtTest>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -37,19 +33,6 @@ private Q_SLOTS:
             QCOMPARE(got, written);
             QVERIFY(!got.contains(u'\x1b'));
         }
-    }
-
-    void writesUtf8WhereThereIsNoConsole()
-    {
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        std::FILE* stream = std::fopen(QFile::encodeName(file.fileName()).constData(), "wb");
-        QVERIFY(stream != nullptr);
-        QVERIFY(WriteText(stream, u"Stopping once the scene has left… 100 %\n"_s));
-        QCOMPARE(TerminalColumns(stream), 0);
-        QVERIFY(!IsTerminal(stream));
-        std::fclose(stream);
-        QCOMPARE(file.readAll(), QByteArray("Stopping once the scene has left\xe2\x80\xa6 100 %\n"));
     }
 };
 

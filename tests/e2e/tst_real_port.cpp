@@ -130,29 +130,6 @@ private Q_SLOTS:
         QVERIFY(form_->Command3->isEnabled() && form_->BackupAction->isEnabled());
     }
 
-    void aBackupStopsOnALostPortAReplyPastTheCapOrAFolderItCannotWrite()
-    {
-        device_->ReadAtLineSpeed(false);  // a reply of over 1 MiB
-        device_->Replies = {
-            {1, {{10, "\x05"_ba}}}, {2, {{10, "\x06"_ba}}}, {4, {{10, QByteArray(MaxSceneBytes + 1, '\x04')}}}};
-        dialogs_.Answers = {u"1-2"_s, Path(u"no-such-folder"_s)};
-        NO_FAILURE(BackupDeviceCommand(*form_));
-        VERIFY_SAID(dialogs_, u"Back Up Device|The backup stopped at scene 1: The scene could not be saved to*|48"_s);
-
-        Backup(u"4"_s);
-        VERIFY_SAID(dialogs_,
-                    u"Back Up Device|The backup stopped at scene 4: The device sent more than a scene can hold*|48"_s);
-        QVERIFY(!QFile::exists(Path(u"scene-004.bin"_s)));
-
-        device_->HangUpAtFetch = 2;
-        Backup(u"1-3"_s);
-        QCOMPARE(Contents(Path(u"scene-001.bin"_s)), "\x05"_ba);
-        VERIFY_SAID(dialogs_,
-                    u"Back Up Device|The backup stopped at scene 2: Serial port 1 was lost*\n\n1 scene saved in "
-                    "* (number 1).|48"_s);
-        QVERIFY(!serial_->PortOpen());
-    }
-
     void restoresEveryFileWholeInNumberOrder()
     {
         form_->Session->Pacer().SetGap(FramePacer::DefaultGap);

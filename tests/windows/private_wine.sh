@@ -23,7 +23,8 @@ if [ -z "${BRINDLEWICK_PORTS_HIDDEN:-}" ]; then
   echo "warning: cannot hide this machine's serial ports from Wine (unshare is not allowed here)" >&2
 fi
 server="${WINESERVER:-/usr/lib/wine/wineserver64}"
-[ -x "$server" ] || server=wineserver
+[ -x "$server" ] || server="$(command -v wineserver)"
+export WINESERVER="$server"
 "$server" -k 2>/dev/null || true  # a server started elsewhere sees the real ports
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Making a Wine prefix in $WINEPREFIX…"

@@ -7,8 +7,8 @@
 // pseudo-terminal brings in, so only what the program sends is checked.
 //   BRINDLEWICK_WINDOWS_CLI   the brindlewick-cli.exe to run
 //   BRINDLEWICK_WINE_RUN      tests/windows/wine.sh
-//   BRINDLEWICK_COM1          the link Wine's registry names COM1
-//                             (tests/windows/private_wine.sh)
+//   BRINDLEWICK_COM1          the link Wine's registry names COM1, and
+//   WINESERVER                Wine's server (tests/windows/private_wine.sh)
 #include "link/frames.h"
 #include "support/files.h"
 #include "support/scripted_device.h"
@@ -45,7 +45,7 @@ private Q_SLOTS:
         cli_ = qEnvironmentVariable("BRINDLEWICK_WINDOWS_CLI");
         wineRun_ = qEnvironmentVariable("BRINDLEWICK_WINE_RUN");
         com1_ = qEnvironmentVariable("BRINDLEWICK_COM1");
-        if (cli_.isEmpty() || wineRun_.isEmpty() || com1_.isEmpty())
+        if (cli_.isEmpty() || wineRun_.isEmpty() || com1_.isEmpty() || qEnvironmentVariable("WINESERVER").isEmpty())
             QSKIP("BRINDLEWICK_WINDOWS_CLI, BRINDLEWICK_WINE_RUN and BRINDLEWICK_COM1 are needed (./test --windows)");
     }
 
@@ -81,20 +81,15 @@ private Q_SLOTS:
         QCOMPARE(interrupted.Status, 130);
         QCOMPARE(interrupted.Err, "Interrupted: stopping once the scene has left…\r\n"_ba);
         QTRY_COMPARE_WITH_TIMEOUT(device.Frames, (QList<QByteArray>{SendFrame(7, scene), SendFrame(7, large)}), 5000);
-        EndWine();  // while the line is still there: its hang-up would reach Wine
-    }
 
-    void namesFilesInUtf8AndSaysWhatWentWrong()
-    {
-        QTemporaryDir dir;
+        // A file's name comes out as UTF-8, and the system's reason inside the sentence.
         const QString missing = dir.filePath(u"scène ①.bin"_s);
-        const Ran ran = Wine({cli_, u"--port"_s, u"1"_s, u"send"_s, u"7"_s, WindowsPath(missing)});
-        QCOMPARE(ran.Status, 4);
-        // The name as UTF-8, and the system's reason inside the sentence.
-        QVERIFY2(ran.Err.contains(QFileInfo(missing).fileName().toUtf8()) &&
-                     ran.Err.endsWith(". Nothing was loaded.\r\n") && !ran.Err.contains(".."),
-                 ran.Err.constData());
-        QVERIFY(ran.Out.isEmpty());
+        const Ran failed = Wine(send(u"scène ①.bin"_s));
+        QCOMPARE(failed.Status, 4);
+        QVERIFY2(failed.Err.contains(QFileInfo(missing).fileName().toUtf8()) &&
+                     failed.Err.endsWith(". Nothing was loaded.\r\n") && !failed.Err.contains("..") &&
+                     failed.Out.isEmpty(),
+                 failed.Err.constData());
         EndWine();
     }
 
@@ -117,14 +112,9 @@ private:
                 process.readAllStandardError()};
     }
 
-    static void EndWine()
-    {
-        QString server = qEnvironmentVariable("WINESERVER");
-        if (server.isEmpty())
-            server =
-                QFileInfo::exists(u"/usr/lib/wine/wineserver64"_s) ? u"/usr/lib/wine/wineserver64"_s : u"wineserver"_s;
-        QProcess::execute(server, {u"-w"_s});
-    }
+    // Waits for Wine to end, while the line is still there: its hang-up
+    // would reach Wine.
+    static void EndWine() { QProcess::execute(qEnvironmentVariable("WINESERVER"), {u"-w"_s}); }
 
     QString cli_;
     QString wineRun_;
