@@ -42,7 +42,7 @@ private Q_SLOTS:
         QVERIFY(!NaturalLess(u"ttyS1", u"ttyS1"));
         QVERIFY(NaturalLess(u"ttyS", u"ttyS0") && !NaturalLess(u"ttyS0", u"ttyS"));
         QVERIFY(NaturalLess(u"ttyS002", u"ttyS10") && !NaturalLess(u"ttyS10", u"ttyS002"));  // 2 before 10
-        QVERIFY(NaturalLess(u"a99999999999999999999", u"a100000000000000000000"));  // no overflow
+        QVERIFY(NaturalLess(u"a99999999999999999999", u"a100000000000000000000"));           // no overflow
 
         const QList<PortDevice> ports = NumberInNaturalOrder(
             {{0, u"/dev/ttyUSB0"_s, u"ttyUSB0"_s, u"FT232R"_s}, {0, u"/dev/ttyS0"_s, u"ttyS0"_s, {}}});
