@@ -25,6 +25,7 @@ appstreamcli validate --no-net --no-color "$share/metainfo/$id.metainfo.xml"
 (cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null 2>&1)
 deb="$(ls "$scratch"/deb/brindlewick_*.deb)"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6serialport6' || { echo "Depends was not computed from the binary"; exit 1; }
-report="$(lintian --allow-root --fail-on error,warning --tag-display-limit 0 "$deb")" || { echo "$report"; exit 1; }
+# lintian leaves a cache file in the temporary folder: keep it in ours.
+report="$(TMPDIR="$scratch" lintian --allow-root --fail-on error,warning --tag-display-limit 0 "$deb")" || { echo "$report"; exit 1; }
 echo "lintian: ${report:-clean}"
 echo "installs and packs: $(basename "$deb")"
