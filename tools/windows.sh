@@ -17,7 +17,7 @@
 #   the cache                   ${XDG_CACHE_HOME:-~/.cache}/brindlewick/
 #   ../shared/windows/          the packed SDK, unpacked into the cache
 #   a build from source         tools/windows_qt.sh into the cache: about
-#                               40 minutes on 2 cores, once
+#                               16 minutes on 2 cores here, once
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BRINDLEWICK_WINDOWS_BUILD_DIR:-$root/build-windows}"
@@ -42,7 +42,7 @@ if [ ! -x "$qt/bin/qt-cmake" ]; then
     echo "Unpacking Qt $qt_version for Windows from $sdk_pack…"
     tar -xJf "$sdk_pack" -C "$cache.new"
   else
-    echo "No Qt for Windows at $sdk_pack: building it from source (about 40 minutes, once)…"
+    echo "No Qt for Windows at $sdk_pack: building it from source (a quarter of an hour or more, once)…"
     "$root/tools/windows_qt.sh" "$cache.new/qt-mingw"
   fi
   # Moved into place only when whole, so that an interrupted unpack or

@@ -5,7 +5,7 @@
 # Builds Qt 6.4.2 for 64-bit Windows with Debian's mingw-w64, as
 # tools/windows.sh needs it when no ready-made one is given: Core, Gui,
 # Widgets, Test and Serial Port, with the windows, offscreen and minimal
-# platforms and the windowsvista style. About 40 minutes on 2 cores.
+# platforms and the windowsvista style. 16 minutes on 2 cores here.
 #   tools/windows_qt.sh DEST    installs it into DEST (DEST/bin/qt-cmake…)
 # qtbase is Debian's own source (the Qt the Linux build uses), fetched from
 # the Debian mirror. Qt Serial Port's source is taken from
