@@ -5,11 +5,11 @@
 
 #include "platform/failure.h"
 #include "platform/file_kind.h"
+#include "platform/replace_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -115,24 +115,7 @@ void CheckSceneTarget(const QString& Fichier)
 
 void Ecrire(const QString& Fichier, const SceneBytes& TEXTE)
 {
-    const auto failed = [&](const QString& why) { return WriteFailed(Fichier, why); };
     CheckSceneTarget(Fichier);
-    QSaveFile file(WriteTarget(Fichier));
-    // Never fall back to cutting the old file short and writing into it.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        throw failed(file.errorString());
-    // A short write (a disk that fills up) gives no reason; writing the rest
-    // does, in the system's words.
-    for (qsizetype written = 0; written < TEXTE.size();) {
-        const qint64 n = file.write(TEXTE.constData() + written, TEXTE.size() - written);
-        if (n <= 0) {
-            const QString why = file.errorString();
-            file.cancelWriting();
-            throw failed(why);
-        }
-        written += n;
-    }
-    if (!file.commit())
-        throw failed(file.errorString());
+    if (const std::optional<QString> why = ReplaceFileContents(WriteTarget(Fichier), TEXTE))
+        throw WriteFailed(Fichier, *why);
 }

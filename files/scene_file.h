@@ -28,8 +28,10 @@ SceneBytes Lire(const QString& Fichier);
 void CheckSceneTarget(const QString& Fichier);
 
 // Writes TEXTE as the whole new contents of Fichier. The old file stays whole
-// until the new one is complete (written beside it, then renamed over it),
-// keeps its permissions, and a symbolic link is followed to the file it
-// names. Only a regular file is replaced: a folder, a named pipe, a device
-// or a socket is left alone. Throws Failure, naming the file and the reason.
+// until the new one is complete and on the disk (written beside it, then
+// renamed over it), keeps its owner, group and mode, and a symbolic link is
+// followed to the file it names. Only a regular file is replaced: a folder,
+// a named pipe, a device or a socket is left alone, and so is a file whose
+// owner the new one could not be given. Throws Failure, naming the file and
+// the reason.
 void Ecrire(const QString& Fichier, const SceneBytes& TEXTE);

@@ -13,7 +13,9 @@
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -147,22 +149,105 @@ private Q_SLOTS:
 #endif
     }
 
+#ifdef Q_OS_UNIX
+    void aReplacedFileKeepsItsOwnerGroupAndMode()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to give files to another user: owners and groups not tried");
+        // As root (sudo, root's cron), another user's file stays theirs,
+        // read-only or private as it was; a new file gets the umask's mode.
+        const mode_t umask = ::umask(022);
+        const auto restore = qScopeGuard([umask] { ::umask(umask); });
+        const QString shared = Path(u"shared"_s);
+        QVERIFY(QDir().mkpath(shared) && ::chmod(QFile::encodeName(dir_->path()).constData(), 0711) == 0 &&
+                ::chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+        const QByteArray theirs = QFile::encodeName(shared + u"/theirs.bin"_s);
+        for (const mode_t mode : {0444, 0600}) {
+            Put(QFile::decodeName(theirs), Old);
+            QVERIFY(::chown(theirs.constData(), 65534, 65534) == 0 && ::chmod(theirs.constData(), mode) == 0);
+            NO_FAILURE(Ecrire(QFile::decodeName(theirs), AllValues()));
+            struct stat now = {};
+            QVERIFY(::stat(theirs.constData(), &now) == 0);
+            QCOMPARE(std::tuple(now.st_uid, now.st_gid, now.st_mode & 07777), std::tuple(65534u, 65534u, mode));
+            QCOMPARE(Contents(QFile::decodeName(theirs)), AllValues());
+        }
+        NO_FAILURE(Ecrire(shared + u"/new.bin"_s, "\x01"));
+        QCOMPARE(QFileInfo(shared + u"/new.bin"_s).permissions() & 0x0777, QFile::Permissions(0x0644));
+
+        // Another user, who may write the file but could not give a new one
+        // to its owner, is refused before anything changes.
+        QVERIFY(::chmod(theirs.constData(), 0666) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            int code = 3;
+            if (::setgid(1234) == 0 && ::setuid(1234) == 0) {
+                try {
+                    Ecrire(QFile::decodeName(theirs), "\x02");
+                    code = 1;
+                } catch (const Failure& failure) {
+                    code = failure.Description.contains(u"belongs to another user or group"_s) ? 0 : 2;
+                }
+            }
+            ::_exit(code);
+        }
+        int status = -1;
+        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child);
+        QCOMPARE(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+        QCOMPARE(Contents(QFile::decodeName(theirs)), AllValues());
+        QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+#endif
+
 #ifdef Q_OS_LINUX
     // Also run alone, so that CTest says when it is skipped.
     void aFullDiskOrADeviceNodeKeepsWhatWasThere()
     {
         const QString mount = Path(u"small"_s), full = mount + u"/scene.bin"_s, node = mount + u"/null.bin"_s;
         QVERIFY(QDir().mkpath(mount));
+        // Five names: the folder, the scene, the node, the filler and the
+        // file written beside the scene.
         const bool mounted =
-            QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mount}) == 0;
+            QProcess::execute(u"mount"_s,
+                              {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=256k,nr_inodes=5"_s, u"tmpfs"_s, mount}) == 0;
         const auto unmount = qScopeGuard([&] { mounted&& QProcess::execute(u"umount"_s, {mount}); });
         if (!mounted || ::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
             QSKIP("cannot mount a small tmpfs here (needs root): a full disk and a device node not tried");
         Put(full, Old);
+        const QString filler = mount + u"/filler"_s;
+        Put(filler, {});
+        // Room left on the disk, and the scene written: none at all; a scene
+        // that a write buffer would hold whole, so that only its flush
+        // fails; one whose rest, once the room is used, a buffer would hold;
+        // one far larger.
+        const qint64 k = 1024;
+        for (const auto& [room, size] :
+             {std::pair(0 * k, 100 * 1), {8 * k, 12 * k}, {40 * k, 48 * k}, {40 * k, 200 * k}}) {
+            QVERIFY(::truncate(QFile::encodeName(filler).constData(), 0) == 0);
+            struct statvfs disk = {};
+            QVERIFY(::statvfs(QFile::encodeName(mount).constData(), &disk) == 0);
+            Put(filler, QByteArray(static_cast<qsizetype>(disk.f_bavail * disk.f_frsize - room), '\x09'));
+            QVERIFY(::statvfs(QFile::encodeName(mount).constData(), &disk) == 0);
+            QCOMPARE(static_cast<qint64>(disk.f_bavail * disk.f_frsize), room);
+            QVERIFY_THROWS_EXCEPTION(Failure, Ecrire(full, QByteArray(size, '\x06')));
+            try {
+                Ecrire(full, QByteArray(size, '\x06'));
+            } catch (const Failure& failure) {
+                QVERIFY2(
+                    failure.Description.contains(u": No space left on device. Any file that was there is unchanged."_s),
+                    qPrintable(failure.Description));
+            }
+            QCOMPARE(Contents(full), Old);
+            QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);  // no leftovers
+        }
+        // Through the window: a full disk and a device node are each said.
         SaveFails({{full, u"No space left on device"_s}, {node, u"that is a device, not a scene file"_s}});
         QCOMPARE(Contents(full), Old);
         QVERIFY(KindOf(node) == FileKind::Device);
-        QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);  // no leftovers
+        // No name left for the file beside the scene: the same.
+        QVERIFY(::truncate(QFile::encodeName(filler).constData(), 0) == 0);
+        Put(mount + u"/last"_s, {});
+        QVERIFY_THROWS_EXCEPTION(Failure, Ecrire(full, "\x06"));
+        QCOMPARE(Contents(full), Old);
     }
 #endif
 
