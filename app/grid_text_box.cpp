@@ -20,7 +20,6 @@
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBlock>
-#include <QTextDocumentFragment>
 #include <QToolTip>
 
 #include <algorithm>
@@ -37,15 +36,8 @@ constexpr int VisibleGridLineChars = 63;
 constexpr qreal DefaultDocumentMargin = 4;
 // Marks follow the text or the view this long after it changes.
 constexpr int MarkDelayMs = 40;
-// What the undo history may hold of replaced grids, as text.
-constexpr qsizetype MaxReplacedBytes = qsizetype(16) << 20;
 // Past this length a line is laid out too slowly for the caret to blink.
 constexpr int LongestBlinkingLine = 16 * 1024;
-// Qt breaks a line at the end of a word where it can; in a word longer than
-// a line it looks for that end again at every line, which grows with the
-// square of the word (a pasted megabyte with no space took half a minute).
-// A word longer than this is broken anywhere instead.
-constexpr int LongestWrappedWord = 16 * 1024;
 
 }  // namespace
 
@@ -162,65 +154,6 @@ QString GridTextBox::GridText() const
     QString text = toPlainText();
     text.replace(u'\n', u"\r\n"_s);
     return text;
-}
-
-void GridTextBox::SetGridText(const QString& text)
-{
-    // The history keeps both texts of every replacement; past its budget the
-    // older steps go, all at once, before this one is added.
-    const qsizetype held = (document()->characterCount() + text.size()) * qsizetype(sizeof(QChar));
-    if (replacedBytes_ + held > MaxReplacedBytes) {
-        // Clearing the history would not free the text it held: Qt's
-        // document keeps all it was ever given until it is set anew.
-        ReplaceText(GridText(), false);
-        replacedBytes_ = 0;
-    }
-    replacedBytes_ += held;
-    ReplaceText(text, true);
-    SeparateNextEdit();
-    moveCursor(QTextCursor::Start);
-}
-
-// Typing at the end of a replacement would otherwise join its step, and one
-// Undo would take back both.
-void GridTextBox::SeparateNextEdit()
-{
-    document()->setModified(false);
-}
-
-void GridTextBox::ResetGridText(const QString& text)
-{
-    ReplaceText(text, false);
-    replacedBytes_ = 0;
-}
-
-// The whole text, as one step of the history or with no history at all.
-// Lines are broken anywhere before Qt lays out a text with a long word, and
-// between words again only once the old text, which may hold one, is gone.
-void GridTextBox::ReplaceText(const QString& text, bool asStep)
-{
-    const bool longWords = LongestWord(text) > LongestWrappedWord;
-    if (longWords)
-        BreakAnywhere(true);
-    replacing_ = true;
-    if (asStep) {
-        QTextCursor cursor(document());
-        cursor.beginEditBlock();
-        cursor.select(QTextCursor::Document);
-        cursor.insertText(GroupedLines(text));
-        cursor.endEditBlock();
-    } else {
-        setPlainText(GroupedLines(text));
-    }
-    replacing_ = false;
-    BreakAnywhere(longWords);
-}
-
-void GridTextBox::BreakAnywhere(bool anywhere)
-{
-    const QTextOption::WrapMode mode = anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (wordWrapMode() != mode)
-        setWordWrapMode(mode);
 }
 
 void GridTextBox::keyPressEvent(QKeyEvent* event)
@@ -367,24 +300,6 @@ void GridTextBox::contextMenuEvent(QContextMenuEvent* event)
         menu->addActions(menuActions_);
     }
     menu->exec(event->globalPos());
-}
-
-// Plain text alone: the rich formats Qt would add (HTML, OpenDocument) carry
-// what the grid does not hold, a tab before every line break among it.
-QMimeData* GridTextBox::createMimeDataFromSelection() const
-{
-    auto* data = new QMimeData;
-    data->setText(QTextDocumentFragment(textCursor()).toPlainText());
-    return data;
-}
-
-// Only text is pasted. An empty clipboard (Windows after start-up, X11 when
-// its owner has gone) must not reach Qt 6.4's own paste, which reads the
-// first of its formats without looking whether there is one.
-void GridTextBox::insertFromMimeData(const QMimeData* source)
-{
-    if (source != nullptr && source->hasText())
-        QPlainTextEdit::insertFromMimeData(source);
 }
 
 // Keeps the usual document margin unless the font is a hair wider than the

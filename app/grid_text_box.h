@@ -70,8 +70,15 @@ private:
     void SetCaretBlinking();
     void SeparateNextEdit();
     void PassKey(QKeyEvent* event);
+    void MakeRoom(qsizetype characters);
     void ReplaceText(const QString& text, bool asStep);
     void BreakAnywhere(bool anywhere);
+
+    // Qt breaks a line at the end of a word where it can; in a word longer
+    // than a line it looks for that end again at every line, which grows
+    // with the square of the word (a pasted megabyte with no space took half
+    // a minute). A word longer than this is broken anywhere instead.
+    static constexpr int LongestWrappedWord = 16 * 1024;
 
     QList<QAction*> menuActions_;
     // Marks are set a moment after the text or the view changes, and only
@@ -81,7 +88,7 @@ private:
     QElapsedTimer doubleClicked_;  // since the last double click, for a third
     QPoint doubleClickAt_;
     int flashTime_ = -1;           // the caret's flash time, while it is held still
-    qsizetype replacedBytes_ = 0;  // what the undo history holds of replacements
+    qsizetype replacedBytes_ = 0;  // what the undo history holds of replacements and pastes
     // The entries that differ from another copy, in order, and that copy.
     QList<std::pair<qsizetype, qsizetype>> differing_;
     QByteArray theirs_;
