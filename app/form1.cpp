@@ -344,7 +344,8 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     // A job stops after the scene in flight, a send once its frame has left;
     // the window closes then, so that nothing is cut short without a word.
-    if (Session->Busy()) {
+    // A send still held behind the quiet has not started: it is dropped.
+    if (Session->Busy() && !Session->SendHeld()) {
         closePending_ = true;
         if (Session->JobRunning())
             Session->Progress().AskToStop();
@@ -355,7 +356,8 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-// Ends whatever is going on: the exchange is dropped and the port closed.
+// Ends whatever is going on: the exchange is dropped and the port given
+// back, after a store frame once the quiet after it has passed.
 void Form1::ShutDown()
 {
     Session->ShutDown();

@@ -6,6 +6,7 @@
 #include "platform/qt_serial_link.h"
 
 #include <QApplication>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -23,5 +24,9 @@ int main(int argc, char* argv[])
     dialogs.SetParent(&window);
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    // The window has gone, but the port is kept until the quiet after the
+    // last store frame has passed, so that no other program writes into it.
+    QThread::msleep(static_cast<unsigned long>(window.Session->Hold().MsLeft()));
+    return status;
 }

@@ -166,7 +166,9 @@ void CliRun::Stop(const QString& why)
         break;
     case DeviceSession::Activity::Idle: Finish(StoppedStatus(ExitStatus::Done)); break;
     default:
-        Say(why + u": stopping once scene %1 is over…"_s.arg(session_.JobScene()));
+        // Between two scenes the job ends at once: no scene is named that
+        // will not be sent.
+        Say(StoppingText(why, session_.BetweenScenes() ? 0 : session_.JobScene()));
         session_.Progress().AskToStop();
         break;
     }

@@ -60,12 +60,16 @@ int DeviceJob::Number() const
     return index_ < scenes_.size() ? scenes_[index_].first : 0;
 }
 
+bool DeviceJob::AtSceneStart() const
+{
+    return index_ < scenes_.size() && phase_ == (kind_ == Kind::Restore ? Phase::Send : Phase::Check);
+}
+
 DeviceJob::Step DeviceJob::Next(bool stopAsked)
 {
     if (index_ == scenes_.size())
         return {};
-    const bool sceneStart = phase_ == (kind_ == Kind::Restore ? Phase::Send : Phase::Check);
-    if (stopAsked && sceneStart) {
+    if (stopAsked && AtSceneStart()) {
         result_.Cancelled = true;
         return {};
     }

@@ -72,6 +72,8 @@ public:
     // What to do now. Asked to stop, the job ends before the next scene.
     Step Next(bool stopAsked);
     bool Fetching() const { return phase_ == Phase::Check || phase_ == Phase::Recheck; }
+    // The next step starts a scene: nothing of the one before is left to do.
+    bool AtSceneStart() const;
     // The step's frame left whole.
     void FrameLeft();
     // The step's fetch is over; a failure that stops the job is returned.

@@ -19,7 +19,7 @@ using FailureNumber::SendCancelled;
 }  // namespace
 
 DeviceSession::DeviceSession(SerialLink& port, Clock& clock, ExchangeFields& fields)
-    : port_(port), clock_(clock), fields_(fields), drain_(port, clock), pacer_(clock)
+    : port_(port), clock_(clock), fields_(fields), drain_(port, clock), pacer_(clock), hold_(port, pacer_)
 {
     replyTimer_.setObjectName(u"Timer1"_s);
     replyTimer_.setTimerType(Qt::PreciseTimer);
@@ -33,6 +33,7 @@ DeviceSession::DeviceSession(SerialLink& port, Clock& clock, ExchangeFields& fie
 DeviceSession::~DeviceSession()
 {
     ShutDown();
+    hold_.Close();
 }
 
 DeviceSession::Activity DeviceSession::Now() const
@@ -70,12 +71,14 @@ void DeviceSession::RefuseIfBusy() const
 void DeviceSession::Configure(int commPort, const std::optional<QString>& settings)
 {
     RefuseIfBusy();
-    if (port_.PortOpen())
-        port_.SetPortOpen(false);
+    // A port held for the quiet stays open for the next command on it, so
+    // that no other program gets it in between.
+    const bool keep = hold_.KeepFor(commPort);
     ReplyRule::Abandon(fields_);
     replyTimer_.stop();
     pacer_.Drop();
-    port_.SetCommPort(commPort);
+    if (!keep)
+        port_.SetCommPort(commPort);
     if (settings)
         port_.SetSettings(*settings);
 }
@@ -84,7 +87,7 @@ void DeviceSession::Receive(int sceneNumber)
 {
     RefuseIfBusy();
     fields_.ReceiveBuffer.clear();
-    port_.SetPortOpen(true);
+    hold_.Take();
     ReplyRule::Abandon(fields_);
     const bool held = pacer_.Hold([this, sceneNumber] {
         try {
@@ -122,7 +125,11 @@ void DeviceSession::OnReceive()
             // A failing port shows as lost.
         }
         return;
-    case Mode::Free: WindowExchangeEnded(Arrival(fields_)); return;
+    case Mode::Free:
+        if (hold_.Holding())
+            return hold_.Arrived();
+        WindowExchangeEnded(Arrival(fields_));
+        return;
     }
 }
 
@@ -206,7 +213,7 @@ void DeviceSession::WindowExchangeEnded(const ReplyEnd& end)
         return;
     // No reply leaves the port open: late bytes start a new collection.
     if (end.How != ReplyEnd::NoReply)
-        CloseQuietly(false);
+        hold_.Close(false);
     Q_EMIT ReceiveEnded(end);
 }
 
@@ -214,7 +221,7 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
 {
     RefuseIfBusy();
     fields_.ReceiveBuffer.clear();
-    port_.SetPortOpen(true);
+    hold_.Take();
     // A send ends any exchange: the tick has nothing to wait for.
     fields_.AwaitingReply = true;
     fields_.LastReceiveTime = 0;
@@ -231,7 +238,7 @@ void DeviceSession::Send(int sceneNumber, const QByteArray& frame, SendDone done
         if (!held)
             StartFrame(sceneNumber, frame);
     } catch (const Failure&) {
-        CloseQuietly(true);
+        hold_.Close(true);
         throw;
     }
     mode_ = Mode::Sending;
@@ -247,11 +254,7 @@ void DeviceSession::ShowSent(qint64 sent, qint64 total)
     if (mode_ != Mode::Sending)
         return;
     const double left = pacer_.Wait() > 0 ? pacer_.Wait() : LineSeconds(total) + pacer_.Gap();
-    progress_.Show(sent,
-                   u"Sending scene %1 to the device…\n%2 of %3 bytes sent. %4"_s.arg(frameScene_)
-                       .arg(sent)
-                       .arg(total)
-                       .arg(TimeLeft(left)));
+    progress_.Show(sent, SendingText(frameScene_, sent, total, left));
 }
 
 void DeviceSession::StartFrame(int sceneNumber, const QByteArray& frame)
@@ -286,7 +289,7 @@ void DeviceSession::FinishSend(const std::optional<Failure>& failure)
 {
     StopFrame();
     // Bytes still queued after a failure must not trickle out.
-    CloseQuietly(failure.has_value());
+    hold_.GiveBack(failure.has_value());
     mode_ = Mode::Free;
     progress_.End();
     if (const SendDone done = std::exchange(sendDone_, {}))
@@ -296,14 +299,12 @@ void DeviceSession::FinishSend(const std::optional<Failure>& failure)
 
 void DeviceSession::OnStopWanted()
 {
-    if (mode_ == Mode::Sending && pacer_.Holding()) {
-        FinishSend(Failure{SendCancelled,
-                           u"Sending was cancelled before scene %1 went out; the device holds what it held "
-                           "before."_s.arg(frameScene_)});
-    } else if (mode_ == Mode::Sending) {
-        FinishSend(Failure{SendCancelled,
-                           u"Sending was cancelled, so the device may hold only part of scene %1. "
-                           "Send it again to store it whole."_s.arg(frameScene_)});
+    if (mode_ == Mode::Sending) {
+        FinishSend(Failure{SendCancelled, SendCancelledText(frameScene_, !pacer_.Holding())});
+    } else if (BetweenScenes()) {
+        // The next scene has not started: nothing is in flight to wait for.
+        pacer_.Drop();
+        NextStep();
     } else if (JobRunning()) {
         ShowStep();
     }
@@ -318,7 +319,7 @@ void DeviceSession::Run(DeviceJob job)
     progress_.Begin(job_.Total(), {});
     Q_EMIT BusyChanged(true);
     try {
-        port_.SetPortOpen(true);
+        hold_.Take();
     } catch (const Failure& failure) {
         return EndJob(failure);
     }
@@ -377,7 +378,7 @@ void DeviceSession::EndJob(const std::optional<Failure>& stopped)
     StopFrame();
     jobFields_ = {};
     // What was written has left: only a failure leaves bytes not worth sending.
-    CloseQuietly(stopped.has_value());
+    hold_.GiveBack(stopped.has_value());
     mode_ = Mode::Free;
     progress_.End();
     Q_EMIT BusyChanged(false);
@@ -388,32 +389,24 @@ void DeviceSession::ShowStep()
     const DeviceJob::Work ahead = job_.Ahead();
     const double left = pacer_.Wait() + LineSeconds(ahead.LineBytes) + ahead.Gaps * pacer_.Gap() +
         ahead.Fetches * ReplyRule::SilenceSeconds;
-    const QString more =
-        progress_.StopAsked ? u"Cancelled: stopping once scene %1 is over…"_s.arg(job_.Number()) : TimeLeft(left);
+    const QString more = progress_.StopAsked ? StoppingText(u"Cancelled"_s, job_.Number()) : TimeLeft(left);
     progress_.Show(job_.Index(), job_.StepText() + u'\n' + more);
 }
 
 void DeviceSession::ShutDown()
 {
     replyTimer_.stop();
+    const bool busy = Busy();
     StopFrame();
     sendDone_ = {};
     fields_ = ExchangeFields{};
     jobFields_ = {};
-    CloseQuietly(Busy());
     mode_ = Mode::Free;
+    hold_.GiveBack(busy);
     progress_.End();
 }
 
-void DeviceSession::CloseQuietly(bool discard)
+bool DeviceSession::BetweenScenes() const
 {
-    try {
-        if (port_.PortOpen()) {
-            if (discard)
-                port_.DiscardOutput();
-            port_.SetPortOpen(false);
-        }
-    } catch (const Failure&) {
-        // A port that will not even close has nothing more to lose.
-    }
+    return JobRunning() && pacer_.Holding() && job_.AtSceneStart();
 }

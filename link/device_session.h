@@ -7,6 +7,7 @@
 #include "link/exchange.h"
 #include "link/frame_drain.h"
 #include "link/frame_pacer.h"
+#include "link/port_hold.h"
 #include "platform/failure.h"
 #include "platform/work_progress.h"
 
@@ -44,6 +45,9 @@ public:
     // A send or a job has the port: requests are refused.
     bool Busy() const { return mode_ != Mode::Free; }
     bool JobRunning() const { return mode_ == Mode::Job; }
+    // A send waits for the quiet after the frame before it: nothing of it
+    // has gone out yet.
+    bool SendHeld() const { return mode_ == Mode::Sending && pacer_.Holding(); }
     // Ends an exchange after a second of silence; runs only while one is in
     // progress.
     QTimer& ReplyTimer() { return replyTimer_; }
@@ -78,13 +82,19 @@ public:
     // ended, a port that cannot be opened included. Each fetch follows the
     // reply rule.
     void Run(DeviceJob job);
-    // Drops whatever is going on, without a word, and closes the port.
+    // Drops whatever is going on, without a word, and gives the port back:
+    // after a store frame only once the quiet after it has passed.
     void ShutDown();
+    // A job is between two scenes, the next one held back until the line is
+    // quiet: a stop asked for now ends it at once.
+    bool BetweenScenes() const;
 
     // The port's notification (connected here, queued, so that it runs
     // outside the port's own handler) and the reply timer's tick.
     void OnReceive();
     void OnTick();
+    // What gives the port back once the quiet after a frame has passed.
+    PortHold& Hold() { return hold_; }
 
 Q_SIGNALS:
     // The receive command's exchange is over: reply, no reply or failure.
@@ -117,7 +127,6 @@ private:
     void FetchEnded(const ReplyEnd& end);
     void EndJob(const std::optional<Failure>& stopped = std::nullopt);
     void ShowStep();
-    void CloseQuietly(bool discard);
 
     SerialLink& port_;
     Clock& clock_;
@@ -125,6 +134,7 @@ private:
     QTimer replyTimer_;
     FrameDrain drain_;
     FramePacer pacer_;
+    PortHold hold_;
     Mode mode_ = Mode::Free;
     WorkProgress progress_;
     int frameScene_ = 0;  // the scene whose frame is leaving now

@@ -19,6 +19,27 @@ QString TimeLeft(double seconds)
                       : u"About %1 min left."_s.arg((whole + 59) / 60);
 }
 
+QString StoppingText(const QString& why, int sceneInFlight)
+{
+    if (sceneInFlight == 0)
+        return why + u": stopping now, between two scenes."_s;
+    return why + u": stopping once scene %1 is over…"_s.arg(sceneInFlight);
+}
+
+QString SendingText(int scene, qint64 sent, qint64 total, double secondsLeft)
+{
+    return u"Sending scene %1 to the device…\n%2 of %3 bytes sent. %4"_s.arg(scene).arg(sent).arg(total).arg(
+        TimeLeft(secondsLeft));
+}
+
+QString SendCancelledText(int scene, bool started)
+{
+    if (!started)
+        return u"Sending was cancelled before scene %1 went out; the device holds what it held before."_s.arg(scene);
+    return u"Sending was cancelled, so the device may hold only part of scene %1. Send it again to store it whole."_s
+        .arg(scene);
+}
+
 QString Scenes(qsizetype count)
 {
     return count == 1 ? u"1 scene"_s : u"%1 scenes"_s.arg(count);

@@ -15,6 +15,18 @@
 // "About 5 s left.", "About 3 min left."
 QString TimeLeft(double seconds);
 
+// What is said once a job is asked to stop, why being "Cancelled" or
+// "Interrupted": "Cancelled: stopping once scene 3 is over…", or, with no
+// scene in flight (0), that it stops now.
+QString StoppingText(const QString& why, int sceneInFlight);
+
+// What a send's progress shows: the scene, the bytes sent of total and the
+// time left.
+QString SendingText(int scene, qint64 sent, qint64 total, double secondsLeft);
+// Why a send cancelled failed: before its frame started, or with part of it
+// gone.
+QString SendCancelledText(int scene, bool started);
+
 // "1 scene", "3 scenes".
 QString Scenes(qsizetype count);
 // "number 5" or "numbers 1-3, 7".

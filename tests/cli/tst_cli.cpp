@@ -137,14 +137,24 @@ private Q_SLOTS:
 
     void twoSendsInARowArriveAsTwoFrames()
     {
-        // The first run ends only once the line has been quiet for the
-        // second after its frame: the device, which tells where a frame ends
-        // only by the quiet after it, gets two frames, not one long one.
+        // The first run keeps the port, and so its lock, until the line has
+        // been quiet for the second after its frame: another run started the
+        // moment the frame is over finds the port in use, one started after
+        // the first has ended gets it. The device, which tells where a frame
+        // ends only by the quiet after it, gets two frames, not one long one.
         Put(Path(u"a.bin"_s), AllValues()), Put(Path(u"b.bin"_s), "\x02\x02");
+        Ran meanwhile;
+        Run first;
+        first.During = [&](QProcess&) {
+            if (meanwhile.Status == -1 && device_->Received() == SendFrame(1, AllValues()).size())
+                meanwhile = Cli({u"send"_s, u"2"_s, Path(u"b.bin"_s)});
+        };
         QElapsedTimer took;
         took.start();
-        QCOMPARE(Cli({u"send"_s, u"1"_s, Path(u"a.bin"_s)}).Status, 0);
+        QCOMPARE(Cli({u"send"_s, u"1"_s, Path(u"a.bin"_s)}, first).Status, 0);
         QVERIFY2(took.elapsed() >= 1060, qPrintable(QString::number(took.elapsed())));  // 67 ms of line, then 1 s
+        QCOMPARE(meanwhile.Status, 3);
+        QVERIFY2(meanwhile.Err.contains(u"is in use by another program"_s), qPrintable(meanwhile.Err));
         QCOMPARE(Cli({u"--quiet"_s, u"send"_s, u"2"_s, Path(u"b.bin"_s)}).Status, 0);
         QTRY_COMPARE(device_->Frames, (QList<QByteArray>{SendFrame(1, AllValues()), SendFrame(2, "\x02\x02")}));
     }
@@ -397,6 +407,21 @@ private Q_SLOTS:
                 QVERIFY2(ran.Err.startsWith(u"Interrupted: stopping once scene 1 is over…\n"_s), qPrintable(ran.Err));
             QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, large)});
         }
+        // In the quiet after a scene, the next not yet started: it stops
+        // now, and names no scene that will not be sent.
+        init();
+        Put(Path(u"scene-001.bin"_s), "\x01"), Put(Path(u"scene-002.bin"_s), "\x02");
+        Run quiet;
+        quiet.During = [this, sent = false](QProcess& process) mutable {
+            if (!sent && device_->Received() == 4)
+                sent = true, ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        };
+        const Ran between = Cli({u"restore"_s, dir_->path(), u"--no-verify"_s}, quiet);
+        QCOMPARE(between.Status, 130);
+        QCOMPARE(
+            between.Err,
+            u"Interrupted: stopping now, between two scenes.\nThe restore was interrupted between two scenes.\n"_s);
+        QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, "\x01")});
 
         // A plain send: the scene leaves whole, and that is said.
         init();

@@ -54,7 +54,9 @@ private Q_SLOTS:
         form_->SetGridText(FormatSceneGrid(scene));
         dialogs_.Answers = {u"42"_s};
         NO_FAILURE(form_->Command2->click());
-        QVERIFY(!serial_->PortOpen() && form_->Label4->text() == u"42"_s);
+        // Held until the line has been quiet after it, then given back.
+        QVERIFY(serial_->PortOpen() && form_->Label4->text() == u"42"_s);
+        QTRY_VERIFY(!serial_->PortOpen());
         QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(42, scene)});
 
         // A device that hangs up mid-send is reported once, and nothing follows.
@@ -171,7 +173,7 @@ private Q_SLOTS:
                          "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
                              QDir::toNativeSeparators(dir_->path()), skipped),
                          u"Restore Device|4 scenes sent to the device (numbers 1, 3, 7, 10).%1|64"_s.arg(skipped)}));
-        QVERIFY(!serial_->PortOpen());
+        QTRY_VERIFY(!serial_->PortOpen());
         COMPARE_OPENS(*pty_, 1);
     }
 
@@ -310,7 +312,8 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(form.windowHandle(), &close);
         QVERIFY(form.isVisible());  // until the scene in flight is over
         QTRY_VERIFY(!form.isVisible());
-        QVERIFY(!serial_->PortOpen());
+        QVERIFY(serial_->PortOpen());  // until the quiet after the frame has passed
+        QTRY_VERIFY(!serial_->PortOpen());
         QTRY_COMPARE(device_->Frames, QList<QByteArray>{SendFrame(1, first)});
         QTest::qWait(500);  // no summary, no second frame
         QCOMPARE(device_->Frames.size(), 1);

@@ -109,20 +109,22 @@ private Q_SLOTS:
         QVERIFY(f.Session->Busy() && w_.Serial->PortOpen());
         w_.Tick(0.001);
         QTRY_VERIFY(!f.Session->Busy());
-        QCOMPARE(w_.Serial->Log.join(u'|'),
-                 Setup + u"open|output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
+        const QString sent = Setup + u"open|output 21 01 cc 00 00 00 00 00 00 00 00 00 00 00 00 00"_s;
+        QCOMPARE(w_.Serial->Log.join(u'|'), sent);
         QCOMPARE(w_.Serial->Written, SendFrame(1, SceneBytes(256, '\0')));
         QCOMPARE(f.Label4->text(), u" 1"_s);                                 // as typed
         QVERIFY(w_.Dialogs.Said.isEmpty() && w_.Dialogs.Asked.size() == 1);  // no progress
 
         // What follows is held back until the line has then been quiet for
-        // a second, so that the device can tell the frames apart.
+        // a second, so that the device can tell the frames apart; the port
+        // stays open meanwhile, so that no other program writes into it.
         CLICK(w_, Command3, u"2"_s);
         QCOMPARE(f.Label4->text(), u"2"_s);
         w_.Tick(0.99);
         QCOMPARE(w_.Serial->Written.size(), 259);
         w_.Tick(0.02);
         QCOMPARE(w_.Serial->Written.sliced(259), QByteArray::fromHex("2c02cc"));
+        QCOMPARE(w_.Serial->Log.join(u'|'), sent + u"|settings 38400,n,8,1|output 2c 02 cc"_s);
         QVERIFY(f.Fields.AwaitingReply && f.Timer1->isActive());
         w_.Serial->Log.clear(), w_.Dialogs.Asked.clear();
 
@@ -133,7 +135,12 @@ private Q_SLOTS:
         w_.Dialogs.WhileProgress = [this] { w_.Deliver("\x07\x08"), w_.Tick(1.1); };
         CLICK(w_, Command2, u"12"_s);
         QCOMPARE(w_.Dialogs.Asked.last(), u"Send Scene: Sending scene 12 to the device…"_s);
-        QVERIFY(!w_.Serial->PortOpen() && !f.Timer1->isActive());
+        // With nothing after it, the port is given back once the quiet has passed.
+        QVERIFY(w_.Serial->PortOpen() && !f.Timer1->isActive());
+        w_.Tick(0.99);
+        QVERIFY(w_.Serial->PortOpen());
+        w_.Tick(0.02);
+        QVERIFY(!w_.Serial->PortOpen());
         w_.Tick(3);
         QCOMPARE(f.GridText(), long_);
 
@@ -237,6 +244,7 @@ private Q_SLOTS:
             NO_FAILURE(w_.Form->Command2->click());
             w_.Clock.Seconds += 3;  // the time a stuck line is given
             w_.Settle();
+            w_.Tick(1.01);  // the quiet after what went out
             QVERIFY(!w_.Serial->PortOpen());
             VERIFY_SAID(w_.Dialogs, u"TOVRAK Updater|"_s + said + u"|48"_s);
             QCOMPARE(w_.Form->Label4->text(), u"0"_s);
@@ -251,10 +259,25 @@ private Q_SLOTS:
         w_.Form->Command2->click(), w_.Form->close();
         w_.Serial->StuckOutput = 0;
         w_.Settle();
-        QTRY_VERIFY(!w_.Serial->PortOpen());
+        QTRY_VERIFY(!w_.Form->isVisible());
+        w_.Tick(1.01);
         QCOMPARE(w_.Serial->Log.join(u'|'),
                  Setup + u"open|output 21 05 cc 00 00 00 00 00 00 00 00 00 00 00 00 00|close"_s);
         QCOMPARE(w_.Form->Label4->text(), u"5"_s);
+
+        // Cancel while a send waits for the quiet after the one before: it
+        // has not started, so it is dropped and the window closes at once.
+        w_.Reset();
+        w_.Form->show();
+        CLICK(w_, Command2, u"6"_s);
+        w_.Dialogs.Answers = {u"7"_s};
+        w_.Form->Command2->click();
+        QVERIFY(w_.Form->Session->SendHeld());
+        w_.Form->Command1->click();
+        QVERIFY(!w_.Form->isVisible() && !w_.Form->Session->Busy());
+        w_.Tick(1.1);
+        QCOMPARE(w_.Serial->Written, SendFrame(6, SceneBytes(256, '\0')));
+        QVERIFY(!w_.Serial->PortOpen() && w_.Dialogs.Said.isEmpty());
     }
 
     void receiveCollectsUntilASecondOfSilence()

@@ -38,13 +38,14 @@ struct WindowFixture {
         QCoreApplication::processEvents();
     }
 
-    // Time passes: Timer1 ticks, and a request held for the line to fall
-    // quiet goes.
+    // Time passes: Timer1 ticks, a request held for the line to fall quiet
+    // goes, and a port held for that quiet is given back.
     void Tick(double seconds)
     {
         Clock.Seconds += seconds;
         Form->Session->OnTick();
         Form->Session->Pacer().OnQuiet();
+        Form->Session->Hold().OnQuietPassed();
     }
 
     // The send or job in flight has ended, time passing for the line to fall
