@@ -173,6 +173,7 @@ private Q_SLOTS:
                          "The scenes the device holds under those numbers will be replaced.%2|36"_s.arg(
                              QDir::toNativeSeparators(dir_->path()), skipped),
                          u"Restore Device|4 scenes sent to the device (numbers 1, 3, 7, 10).%1|64"_s.arg(skipped)}));
+        QVERIFY(serial_->PortOpen());  // until the quiet after the last scene has passed
         QTRY_VERIFY(!serial_->PortOpen());
         COMPARE_OPENS(*pty_, 1);
     }
