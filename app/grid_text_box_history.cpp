@@ -113,15 +113,15 @@ void GridTextBox::insertFromMimeData(const QMimeData* source)
     const QString text = source->text();
     const QTextCursor cursor = textCursor();
     const qsizetype replaced = cursor.selectionEnd() - cursor.selectionStart();
+    const bool whole = replaced == document()->characterCount() - 1;
+    MakeRoom(replaced + text.size());
     // Over the whole grid a paste is a replacement like a load: kept in
     // paragraphs of lines, and ending where a paste ends.
-    if (replaced == document()->characterCount() - 1) {
-        MakeRoom(replaced + text.size());
+    if (whole) {
         ReplaceText(text, true);
         SeparateNextEdit();
         moveCursor(QTextCursor::End);
         return;
     }
-    MakeRoom(replaced + text.size());
     QPlainTextEdit::insertFromMimeData(source);
 }

@@ -44,6 +44,11 @@ double FramePacer::Wait() const
     return std::max(0.0, quietFrom_ + gap_ - clock_.Now());
 }
 
+int FramePacer::WaitMs() const
+{
+    return Milliseconds(Wait());
+}
+
 bool FramePacer::Hold(std::function<void()> write)
 {
     const double wait = Wait();

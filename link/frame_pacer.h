@@ -38,6 +38,8 @@ public:
     void Ended();
     // Seconds until the next frame may be written; 0 when it may go at once.
     double Wait() const;
+    // The same in whole milliseconds, rounded up, for a timer.
+    int WaitMs() const;
 
     // False when write may be made at once; otherwise it is kept, in place
     // of any write held before, and made once the line is quiet.

@@ -7,17 +7,6 @@
 #include "platform/failure.h"
 #include "platform/serial_link.h"
 
-#include <cmath>
-
-namespace {
-
-int Milliseconds(double seconds)
-{
-    return static_cast<int>(std::ceil(seconds * 1000));
-}
-
-}  // namespace
-
 PortHold::PortHold(SerialLink& port, FramePacer& pacer) : port_(port), pacer_(pacer)
 {
     timer_.setSingleShot(true);
@@ -27,7 +16,7 @@ PortHold::PortHold(SerialLink& port, FramePacer& pacer) : port_(port), pacer_(pa
 
 int PortHold::MsLeft() const
 {
-    return holding_ && port_.PortOpen() ? Milliseconds(pacer_.Wait()) : 0;
+    return holding_ && port_.PortOpen() ? pacer_.WaitMs() : 0;
 }
 
 void PortHold::Take()
@@ -48,8 +37,7 @@ bool PortHold::KeepFor(int commPort)
 
 void PortHold::GiveBack(bool discard)
 {
-    const double quiet = pacer_.Wait();
-    if (quiet <= 0 || !port_.PortOpen())
+    if (pacer_.Wait() <= 0 || !port_.PortOpen())
         return Close(discard);
     try {
         if (discard)
@@ -58,7 +46,7 @@ void PortHold::GiveBack(bool discard)
         // Nothing more goes out in any case.
     }
     holding_ = true;
-    timer_.start(Milliseconds(quiet));
+    timer_.start(pacer_.WaitMs());
 }
 
 void PortHold::Close(bool discard)
@@ -93,7 +81,7 @@ void PortHold::OnQuietPassed()
 {
     if (!holding_)
         return;
-    if (const double quiet = pacer_.Wait(); quiet > 0)
-        return timer_.start(Milliseconds(quiet));
+    if (pacer_.Wait() > 0)
+        return timer_.start(pacer_.WaitMs());
     Close();
 }
